@@ -1,0 +1,213 @@
+/*
+ * orven_api.h - the public interface of ORVEN_M.
+ *
+ * ORVEN_M is a text-to-speech library for Korean, English, Chinese and
+ * Japanese with one flat C interface. Every export is named ORVN_*, takes
+ * 32-bit arguments and reports failures as negative codes that are also kept
+ * in one library-wide last error (ORVN_GetError).
+ *
+ * Ownership: records and arrays passed in (ORVN_EngineInfo, ORVN_DbInfo,
+ * output pointers) belong to the caller. Channel handles belong to the
+ * language engines from ORVN_CreateThread until ORVN_DeleteThread; pass a
+ * handle only while its channel exists, and delete it once.
+ *
+ * Calling conventions: on 32-bit Windows every export is __stdcall with an
+ * undecorated name; synthesis callbacks are always the C convention.
+ */
+#ifndef ORVEN_API_H
+#define ORVEN_API_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(ORVEN_BUILDING_LIBRARY)
+#    define ORVN_EXPORT_ __declspec(dllexport)
+#  else
+#    define ORVN_EXPORT_ __declspec(dllimport)
+#  endif
+#  if !defined(_WIN64)
+#    define ORVN_STDCALL_ __stdcall
+#    define ORVN_CDECL __cdecl
+#  else
+#    define ORVN_STDCALL_
+#    define ORVN_CDECL
+#  endif
+#else
+#  define ORVN_EXPORT_ __attribute__((visibility("default")))
+#  define ORVN_STDCALL_
+#  define ORVN_CDECL
+#endif
+
+/* The one export macro: ORVN_API(return type) name(arguments). */
+#define ORVN_API(type) ORVN_EXPORT_ type ORVN_STDCALL_
+
+#if defined(__cplusplus)
+#  define ORVN_STATIC_ASSERT_(cond, msg) static_assert(cond, msg)
+extern "C" {
+#else
+#  define ORVN_STATIC_ASSERT_(cond, msg) _Static_assert(cond, msg)
+#endif
+
+/* ------------------------------------------------------------------------
+ * Error codes: (code, name, meaning). Tools and tests expand this table
+ * for names and texts; the enum below is the same table.
+ * ---------------------------------------------------------------------- */
+#define ORVN_ERROR_TABLE(X) \
+  X(0,    ORVN_OK,                   "success") \
+  X(-1,   ORVN_ERR_FILE_OPEN,        "an output or input file cannot be opened") \
+  X(-2,   ORVN_ERR_NO_MEMORY,        "no memory for the file-output context") \
+  X(-3,   ORVN_ERR_CHANNEL_CREATE,   "the language engine did not create a synthesis channel") \
+  X(-6,   ORVN_ERR_INVALID_ARG,      "invalid argument: a required pointer is null, a required text or path is empty, or an argument combination is not allowed") \
+  X(-7,   ORVN_ERR_SPEAKER,          "speaker index outside 0..10") \
+  X(-8,   ORVN_ERR_NULL_HANDLE,      "channel handle is null") \
+  X(-9,   ORVN_ERR_CHANNEL_LIMIT,    "the speaker already has its channel limit of channels open") \
+  X(-10,  ORVN_ERR_NOT_LOADED,       "voice not loaded") \
+  X(-11,  ORVN_ERR_RANGE,            "value out of range") \
+  X(-12,  ORVN_ERR_KOREAN_ONLY,      "the operation is offered for the Korean language only") \
+  X(-13,  ORVN_ERR_LANGUAGE,         "language index outside 0..3") \
+  X(-14,  ORVN_ERR_PLAY_SPEAKER,     "speaker index outside 0..10 (live playback)") \
+  X(-21,  ORVN_ERR_CONVERSION,       "the text cannot be converted to the engine's character set") \
+  X(-22,  ORVN_ERR_MARKUP,           "the text's tag markup is malformed") \
+  X(-31,  ORVN_ERR_FORMAT_MISMATCH,  "the two inputs of the mixer have different audio formats") \
+  X(-41,  ORVN_ERR_TEXT_LIMIT,       "the converted text is longer than the speaker's text limit") \
+  X(-100, ORVN_ERR_NOT_INITIALIZED,  "the library is not initialised")
+
+#define ORVN_ERROR_ENUM_(code, name, meaning) name = (code),
+enum ORVN_ErrorCode { ORVN_ERROR_TABLE(ORVN_ERROR_ENUM_) ORVN_ERROR_END_ = 1 };
+#undef ORVN_ERROR_ENUM_
+
+/* ------------------------------------------------------------------------
+ * Indexes
+ * ---------------------------------------------------------------------- */
+enum ORVN_Language {
+  ORVN_KOREAN = 0,
+  ORVN_ENGLISH = 1,
+  ORVN_CHINESE = 2,
+  ORVN_JAPANESE = 3
+};
+
+#define ORVN_LANGUAGE_COUNT 4
+#define ORVN_SPEAKER_COUNT 11 /* speakers 0..10; only 0..9 can ever be loaded */
+
+/* ------------------------------------------------------------------------
+ * Channel handle and synthesis callback
+ * ---------------------------------------------------------------------- */
+
+/* A channel handle points at an engine-owned record that starts with these
+ * two fields; everything after them belongs to the engine. */
+typedef struct ORVN_ChannelHead {
+  int32_t language;
+  int32_t speaker;
+} ORVN_ChannelHead;
+
+typedef void* ORVN_CHANNEL;
+
+/* One piece of synthesised audio: byteCount bytes of 16-bit signed mono PCM
+ * at the voice's sampling rate, valid only during the callback. */
+typedef struct ORVN_PcmChunk {
+  int32_t byteCount;
+  const int16_t* samples;
+} ORVN_PcmChunk;
+
+/* Called by the engine from inside a speak request, once per chunk. */
+typedef int32_t(ORVN_CDECL* ORVN_SynthesisCallback)(void* userData, ORVN_PcmChunk* chunk);
+
+/* ------------------------------------------------------------------------
+ * Information records (exact external layouts)
+ * ---------------------------------------------------------------------- */
+typedef struct ORVN_EngineInfo {
+  char engineText1[40];    /* offset 0 */
+  char engineText2[40];    /* offset 40 */
+  char engineText3[20];    /* offset 80 */
+  char engineByte;         /* offset 100 */
+  char libraryVersion[40]; /* offset 101: "Ver 3.4.1.5.0.1" */
+} ORVN_EngineInfo;
+
+typedef struct ORVN_DbInfo {
+  int32_t dbStatus;     /* -1: no database information */
+  char dbText1[20];
+  char dbText2[20];
+  int32_t samplingRate; /* Hz */
+} ORVN_DbInfo;
+
+ORVN_STATIC_ASSERT_(sizeof(ORVN_ChannelHead) == 8, "channel head is two int32");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_PcmChunk, samples) == sizeof(void*),
+                    "PcmChunk: samples follows byteCount in one pointer-sized slot");
+ORVN_STATIC_ASSERT_(sizeof(ORVN_EngineInfo) == 141, "EngineInfo is 141 bytes");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_EngineInfo, engineText2) == 40, "EngineInfo layout");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_EngineInfo, engineText3) == 80, "EngineInfo layout");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_EngineInfo, engineByte) == 100, "EngineInfo layout");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_EngineInfo, libraryVersion) == 101, "EngineInfo layout");
+ORVN_STATIC_ASSERT_(sizeof(ORVN_DbInfo) == 48, "DbInfo is 48 bytes");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_DbInfo, dbText1) == 4, "DbInfo layout");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_DbInfo, dbText2) == 24, "DbInfo layout");
+ORVN_STATIC_ASSERT_(offsetof(ORVN_DbInfo, samplingRate) == 44, "DbInfo layout");
+
+#define ORVN_LIBRARY_VERSION "Ver 3.4.1.5.0.1"
+
+/* ------------------------------------------------------------------------
+ * Library state
+ * ---------------------------------------------------------------------- */
+
+/* Clears the last error, resets the library-wide option defaults and marks
+ * the library initialised. Leaves loaded voices alone. Always 0. */
+ORVN_API(int32_t) ORVN_Initialize(void);
+/* Marks the library uninitialised (-100 if it was not initialised). Voices
+ * and channels stay as they are. */
+ORVN_API(void) ORVN_UnInitialize(void);
+/* The last error; never changes it. */
+ORVN_API(int32_t) ORVN_GetError(void);
+
+/* ------------------------------------------------------------------------
+ * Loading voices
+ * ---------------------------------------------------------------------- */
+
+/* Loads every available speaker 0..9 of a language from a database
+ * directory. 0: something is loaded; 1: nothing could be loaded. */
+ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, uint32_t loadOption);
+/* Loads one speaker. 0: loaded (or already loaded); 1: refused. */
+ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const char* databasePath,
+                                    uint32_t loadOption);
+ORVN_API(void) ORVN_UnLoadEngine(int32_t language);
+ORVN_API(void) ORVN_UnLoadEngineEx(int32_t language, int32_t speaker);
+
+/* ------------------------------------------------------------------------
+ * Synthesis channels
+ * ---------------------------------------------------------------------- */
+
+/* Opens a channel on a loaded voice; the engine will call `callback` with
+ * `userData` for every chunk of audio. Null on failure (see ORVN_GetError). */
+ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback,
+                                         int32_t language, int32_t speaker);
+ORVN_API(void) ORVN_DeleteThread(ORVN_CHANNEL channel);
+ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int32_t* channelCapacity);
+ORVN_API(void) ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels,
+                                     int32_t* channelLimit);
+
+/* ------------------------------------------------------------------------
+ * Engine information
+ * ---------------------------------------------------------------------- */
+ORVN_API(void) ORVN_GetEngineInfo(int32_t language, ORVN_EngineInfo* info);
+ORVN_API(void) ORVN_GetDBInfo(int32_t language, int32_t speaker, ORVN_DbInfo* info);
+/* The speaker's text limit in bytes after conversion (0: none), or a code. */
+ORVN_API(int32_t) ORVN_GetTextLimitLength(int32_t language, int32_t speaker);
+
+/* ------------------------------------------------------------------------
+ * Extension: voice capacity
+ *
+ * Each speaker 0..9 of each language starts with a channel limit of 64 and a
+ * text limit of 0 (no limit); speaker 10 never has channels. This changes
+ * what the next load of that speaker records. Works before ORVN_Initialize.
+ * 0 on success (last error untouched); -13 bad language, -7 bad speaker,
+ * -6 negative channel limit. A channel limit of 0 withdraws the speaker:
+ * loading skips it and ORVN_LoadEngineEx answers 1 without asking the engine.
+ * ---------------------------------------------------------------------- */
+ORVN_API(int32_t) ORVN_SetVoiceCapacity(int32_t language, int32_t speaker, int32_t channelLimit,
+                                        uint32_t textLimit);
+
+#if defined(__cplusplus)
+} /* extern "C" */
+#endif
+
+#endif /* ORVEN_API_H */

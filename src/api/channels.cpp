@@ -1,0 +1,71 @@
+// Synthesis channels: creation and deletion under the library lock, and the
+// counter queries.
+#include "api/checks.h"
+#include "api/engine_table.h"
+#include "api/library.h"
+#include "engine/engine_ops.h"
+#include "platform/lock.h"
+
+using namespace orven;
+
+ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback,
+                                         int32_t language, int32_t speaker) {
+  if (ValidateVoice(language, speaker) != ORVN_OK) return nullptr;
+  VoiceSlot& slot = SlotAt(language, speaker);
+  // The limit test, the engine's creation and the two increments are one
+  // step, so two threads can never both take a speaker's last channel.
+  platform::LibraryLockGuard lock;
+  if (slot.openChannels.get() >= slot.channelLimit.get()) {
+    Fail(ORVN_ERR_CHANNEL_LIMIT);
+    return nullptr;
+  }
+  ENGINE_HANDLE handle = EngineFor(language).create(userData, callback, speaker);
+  if (handle == nullptr) {
+    Fail(ORVN_ERR_CHANNEL_CREATE);
+    return nullptr;
+  }
+  LanguageAt(language).channelsInUse.add(1);
+  slot.openChannels.add(1);
+  return handle;
+}
+
+ORVN_API(void) ORVN_DeleteThread(ORVN_CHANNEL channel) {
+  ChannelSlot at;
+  if (ValidateChannel(channel, &at) != ORVN_OK) return;
+  // The handle is gone once the engine has deleted it; only the indexes kept
+  // above are used afterwards.
+  EngineFor(at.language).destroy(channel);
+  {
+    platform::LibraryLockGuard lock;
+    LanguageEntry& entry = LanguageAt(at.language);
+    VoiceSlot& slot = entry.speakers[at.speaker];
+    if (entry.channelsInUse.get() > 0) entry.channelsInUse.add(-1);
+    if (slot.openChannels.get() > 0) slot.openChannels.add(-1);
+  }
+  SetLastError(ORVN_OK);
+}
+
+ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int32_t* channelCapacity) {
+  if (ValidateLanguage(language) != ORVN_OK) return;
+  if (channelsInUse == nullptr || channelCapacity == nullptr) {
+    Fail(ORVN_ERR_INVALID_ARG);
+    return;
+  }
+  const LanguageEntry& entry = LanguageAt(language);
+  *channelsInUse = entry.channelsInUse.get();
+  *channelCapacity = entry.channelCapacity.get();
+  SetLastError(ORVN_OK);
+}
+
+ORVN_API(void) ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels,
+                                     int32_t* channelLimit) {
+  if (ValidateVoice(language, speaker) != ORVN_OK) return;
+  if (openChannels == nullptr || channelLimit == nullptr) {
+    Fail(ORVN_ERR_INVALID_ARG);
+    return;
+  }
+  const VoiceSlot& slot = SlotAt(language, speaker);
+  *openChannels = slot.openChannels.get();
+  *channelLimit = slot.channelLimit.get();
+  SetLastError(ORVN_OK);
+}

@@ -1,0 +1,27 @@
+// The shared checks that open nearly every export. Each stores its failure
+// code in the last error and returns it; 0 means the check passed.
+#pragma once
+
+#include <cstdint>
+
+#include "orven_api.h"
+
+namespace orven {
+
+// The language and speaker read from a channel handle that passed the check.
+struct ChannelSlot {
+  int32_t language;
+  int32_t speaker;
+};
+
+// -100 not initialised, -8 null handle, -13 language, -7 speaker, -10 not loaded.
+int32_t ValidateChannel(ORVN_CHANNEL handle, ChannelSlot* slot);
+// -100, -13, -7, -10.
+int32_t ValidateVoice(int32_t language, int32_t speaker);
+// -100, -13, -10 (no speaker of the language loaded).
+int32_t ValidateLanguage(int32_t language);
+
+// Reads the two leading fields of an engine's channel record.
+ChannelSlot ReadChannelHead(ORVN_CHANNEL handle);
+
+}  // namespace orven

@@ -1,0 +1,30 @@
+// Library state exports: initialise, uninitialise, read the last error.
+#include "api/engine_table.h"
+#include "api/library.h"
+#include "options/option_defaults.h"
+
+namespace orven {
+LibraryState g_library;
+LanguageEntry g_engineTable[ORVN_LANGUAGE_COUNT];
+}  // namespace orven
+
+using namespace orven;
+
+ORVN_API(int32_t) ORVN_Initialize(void) {
+  SetLastError(ORVN_OK);
+  // The library lock is static and outlives every initialisation, so there
+  // is nothing to create here; the engine table is deliberately left alone.
+  ResetOptionDefaults();
+  g_library.initialised.store(1, std::memory_order_relaxed);
+  return 0;
+}
+
+ORVN_API(void) ORVN_UnInitialize(void) {
+  if (!IsInitialised()) {
+    Fail(ORVN_ERR_NOT_INITIALIZED);
+    return;
+  }
+  g_library.initialised.store(0, std::memory_order_relaxed);
+}
+
+ORVN_API(int32_t) ORVN_GetError(void) { return g_library.lastError.load(std::memory_order_relaxed); }
