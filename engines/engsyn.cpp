@@ -1,0 +1,5 @@
+// engsyn.cpp - ENGSYN: the English engine's exported names, forwarded to SYNCORE.
+#include "engine_forward.h"
+
+ORVN_ENGINE_COMMON_OPS(SYN_FORWARD_COMMON_ENG_)
+ORVN_ENGINE_OTHER_OPS(SYN_FORWARD_OTHER_ENG_)

@@ -1,0 +1,685 @@
+// syncore.cpp - SYNCORE: the one engine core behind the four thin language
+// libraries. Holds, per language, the loaded voices, the live channels, the
+// call log and the forced answers of the test-control interface.
+#ifndef ORVEN_BUILDING_SYNCORE
+#define ORVEN_BUILDING_SYNCORE 1
+#endif
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "engine_core.h"
+#include "tone.h"
+
+namespace syn {
+namespace {
+
+constexpr const char* kLanguageCodes[kLanguageCount] = {"kor", "eng", "chi", "jap"};
+constexpr const char* kLanguageNames[kLanguageCount] = {"Korean", "English", "Chinese", "Japanese"};
+constexpr const char* kEngineNames[kLanguageCount] = {"KORSYN stand-in", "ENGSYN stand-in",
+                                                      "CHISYN stand-in", "JAPSYN stand-in"};
+constexpr const char* kEngineVersion = "1.0 tone";
+
+constexpr int32_t kDefaultValue = 100;
+constexpr int32_t kPitchTop = kPitchMax;
+constexpr int32_t kSpeedTop = kSpeedMax;
+constexpr int32_t kVolumeTop = kVolumeMax;
+
+constexpr int idx(Op op) noexcept { return static_cast<int>(op); }
+
+// Exported names per language and operation, from the tables in engine_abi.h.
+struct NameTable {
+  const char* names[kLanguageCount][kOpCount] = {};
+  constexpr NameTable() {
+#define SYN_NAME_COMMON_(ret, op, kor, eng, chi, jap, params, args) \
+  names[0][idx(Op::op)] = #kor;                                     \
+  names[1][idx(Op::op)] = #eng;                                     \
+  names[2][idx(Op::op)] = #chi;                                     \
+  names[3][idx(Op::op)] = #jap;
+#define SYN_NAME_KOREAN_(ret, op, name, params, args) names[0][idx(Op::op)] = #name;
+#define SYN_NAME_OTHER_(ret, op, eng, chi, jap, params, args) \
+  names[1][idx(Op::op)] = #eng;                               \
+  names[2][idx(Op::op)] = #chi;                               \
+  names[3][idx(Op::op)] = #jap;
+    ORVN_ENGINE_COMMON_OPS(SYN_NAME_COMMON_)
+    ORVN_ENGINE_KOREAN_OPS(SYN_NAME_KOREAN_)
+    ORVN_ENGINE_OTHER_OPS(SYN_NAME_OTHER_)
+#undef SYN_NAME_COMMON_
+#undef SYN_NAME_KOREAN_
+#undef SYN_NAME_OTHER_
+  }
+};
+constexpr NameTable kNames;
+
+// Runs `body`; any exception (std::bad_alloc above all) becomes `failure`,
+// so nothing ever escapes through the C interface.
+template <class R, class F>
+R guarded(R failure, F&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return failure;
+  }
+}
+
+// ---- call log formatting ---------------------------------------------------
+void appendHex(std::string& s, std::uintptr_t value) {
+  if (value == 0) {
+    s += "null";
+    return;
+  }
+  char digits[2 * sizeof value + 1];
+  const auto r = std::to_chars(digits, digits + sizeof digits, value, 16);
+  s += "0x";
+  s.append(digits, r.ptr);
+}
+template <class I>
+void appendDecimal(std::string& s, I value) {
+  char digits[24];
+  const auto r = std::to_chars(digits, digits + sizeof digits, value);
+  s.append(digits, r.ptr);
+}
+void appendArg(std::string& s, int8_t v) { appendDecimal(s, static_cast<int>(v)); }
+void appendArg(std::string& s, int32_t v) { appendDecimal(s, v); }
+void appendArg(std::string& s, uint32_t v) { appendDecimal(s, v); }
+void appendArg(std::string& s, const char* text) {
+  if (text == nullptr) {
+    s += "null";
+    return;
+  }
+  s += '"';
+  s += text;
+  s += '"';
+}
+void appendArg(std::string& s, const void* p) { appendHex(s, reinterpret_cast<std::uintptr_t>(p)); }
+void appendArg(std::string& s, ORVN_SynthesisCallback f) { appendHex(s, reinterpret_cast<std::uintptr_t>(f)); }
+
+template <class... A>
+std::string formatCall(const char* name, const A&... args) {
+  std::string s = name != nullptr ? name : "?";
+  s += '(';
+  bool first = true;
+  ((s += first ? "" : ", ", first = false, appendArg(s, args)), ...);
+  s += ')';
+  return s;
+}
+
+void put(int32_t* out, int32_t value) noexcept {
+  if (out != nullptr) *out = value;
+}
+void writeOutputs(const Forced& f, int32_t* first, int32_t* second) noexcept {
+  if (!f.hasOutputs) return;
+  put(first, f.first);
+  put(second, f.second);
+}
+
+// Copies `text` into a zero-padded field of `size` bytes, always NUL-terminated.
+void putText(unsigned char* field, std::size_t size, std::string_view text) noexcept {
+  std::memset(field, 0, size);
+  std::memcpy(field, text.data(), std::min(text.size(), size - 1));
+}
+
+bool fileReadable(const char* path) {
+  std::string probe;
+  return path != nullptr && readFilePrefix(path, 1, probe);
+}
+
+}  // namespace
+
+const char* exportedName(int language, Op op) noexcept {
+  if (language < 0 || language >= kLanguageCount || idx(op) < 0 || idx(op) >= kOpCount) return nullptr;
+  return kNames.names[language][idx(op)];
+}
+
+bool findExportedName(const char* name, int& language, Op& op) noexcept {
+  if (name == nullptr) return false;
+  for (int l = 0; l < kLanguageCount; ++l) {
+    for (int o = 0; o < kOpCount; ++o) {
+      const char* n = kNames.names[l][o];
+      if (n != nullptr && std::strcmp(n, name) == 0) {
+        language = l;
+        op = static_cast<Op>(o);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+Engine* engineAt(int32_t language) noexcept {
+  // Built on first use and never destroyed.
+  static Engine* const engines[kLanguageCount] = {new Engine(0), new Engine(1), new Engine(2), new Engine(3)};
+  return language >= 0 && language < kLanguageCount ? engines[language] : nullptr;
+}
+
+// ---- common machinery --------------------------------------------------------
+
+// Logs the call and returns its forced answer, if any.
+template <class... A>
+Forced Engine::enter(Op op, const A&... args) {
+  std::string line = formatCall(exportedName(language_, op), args...);
+  std::lock_guard lock(mutex_);
+  if (log_.size() < kLogCapacity) log_.push_back(std::move(line));
+  return forced_[idx(op)];
+}
+
+// Only a handle found among the live channels is ever dereferenced.
+Channel* Engine::findLocked(const void* handle) const {
+  const auto it = channels_.find(handle);
+  return it == channels_.end() ? nullptr : it->second.get();
+}
+
+template <class T>
+int32_t Engine::setField(Op op, ENGINE_HANDLE handle, T Channel::*field, T value) {
+  return guarded(0, [&] {
+    const Forced f = enter(op, handle, value);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    Channel* c = findLocked(handle);
+    if (c == nullptr) return 0;
+    c->*field = value;
+    return 1;
+  });
+}
+
+template <class T>
+int32_t Engine::getField(Op op, ENGINE_HANDLE handle, T Channel::*field) {
+  return guarded(0, [&] {
+    const Forced f = enter(op, handle);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    const Channel* c = findLocked(handle);
+    return c == nullptr ? 0 : static_cast<int32_t>(c->*field);
+  });
+}
+
+// ---- voices --------------------------------------------------------------------
+
+int32_t Engine::load(const char* directory, uint32_t option, int32_t speaker) noexcept {
+  return guarded(loadRefused(), [&] {
+    const Forced f = enter(Op::load, directory, option, speaker);
+    if (f.active) return f.result;
+    if (directory == nullptr || speaker < 0 || speaker >= kSpeakerCount) return loadRefused();
+    {
+      std::lock_guard lock(mutex_);
+      if (refused_[speaker]) return loadRefused();
+    }
+    // The caller releases `directory` after the call: keep a copy.
+    auto voice = std::make_shared<Voice>();
+    voice->speaker = speaker;
+    voice->loadOption = option;
+    voice->directory = directory;
+    const std::string path =
+        voice->directory + kLanguageCodes[language_] + "-" + std::to_string(speaker) + ".voice";
+    // A refused reload leaves the voice loaded before it in place.
+    if (!loadVoiceDescriptor(path, voice->descriptor).ok()) return loadRefused();
+    std::lock_guard lock(mutex_);
+    voices_[speaker] = std::move(voice);
+    return loadSucceeded();
+  });
+}
+
+int32_t Engine::unload(int32_t speaker) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::unload, speaker);
+    if (f.active) return f.result;
+    std::shared_ptr<const Voice> dropped;  // released outside the lock
+    std::lock_guard lock(mutex_);
+    if (speaker >= 0 && speaker < kSpeakerCount) dropped = std::exchange(voices_[speaker], nullptr);
+    return 1;
+  });
+}
+
+int32_t Engine::engineInfo(void* record101) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::engineInfo, record101);
+    if (f.active) return f.result;
+    if (record101 == nullptr) return 0;
+    auto* rec = static_cast<unsigned char*>(record101);
+    putText(rec, 40, kLanguageNames[language_]);
+    putText(rec + 40, 40, kEngineNames[language_]);
+    putText(rec + 80, 20, kEngineVersion);
+    rec[100] = static_cast<unsigned char>(language_);
+    return 1;
+  });
+}
+
+int32_t Engine::dbInfo(int32_t speaker, void* record48) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::dbInfo, speaker, record48);
+    if (f.active) return f.result;
+    if (record48 == nullptr) return 0;
+    std::optional<int32_t> forcedStatus;
+    std::shared_ptr<const Voice> voice;
+    if (speaker >= 0 && speaker < kSpeakerCount) {
+      std::lock_guard lock(mutex_);
+      forcedStatus = forcedDbStatus_[speaker];
+      voice = voices_[speaker];
+    }
+    auto* rec = static_cast<unsigned char*>(record48);
+    const int32_t status = forcedStatus.value_or(voice ? 0 : -1);
+    std::memcpy(rec, &status, sizeof status);
+    if (status == -1) {
+      if (forcedStatus) {
+        // Bait for the caller: with status -1 none of this may be passed on.
+        const int32_t bogusRate = 12345;
+        putText(rec + 4, 20, "junk");
+        std::memcpy(rec + 44, &bogusRate, sizeof bogusRate);
+      }
+      return 1;
+    }
+    const int32_t rate = voice ? voice->descriptor.rate : 0;
+    putText(rec + 4, 20, voice ? voice->descriptor.name : "");
+    putText(rec + 24, 20, voice ? voice->descriptor.backend : "");
+    std::memcpy(rec + 44, &rate, sizeof rate);
+    return 1;
+  });
+}
+
+int32_t Engine::defaultsAs(const Forced& f, int32_t* out1, int32_t* out2, int32_t top) {
+  if (f.active) {
+    writeOutputs(f, out1, out2);
+    return f.result;
+  }
+  put(out1, kDefaultValue);
+  put(out2, top);
+  return 1;
+}
+
+int32_t Engine::pitchDefault(int32_t speaker, int32_t* out1, int32_t* out2) noexcept {
+  return guarded(0, [&] {
+    return defaultsAs(enter(Op::pitchDefault, speaker, out1, out2), out1, out2, kPitchTop);
+  });
+}
+int32_t Engine::pitchDefault(int32_t* out1, int32_t* out2) noexcept {
+  return guarded(0, [&] {
+    return defaultsAs(enter(Op::pitchDefault, out1, out2), out1, out2, kPitchTop);
+  });
+}
+int32_t Engine::speedDefault(int32_t* out1, int32_t* out2) noexcept {
+  return guarded(0, [&] {
+    return defaultsAs(enter(Op::speedDefault, out1, out2), out1, out2, kSpeedTop);
+  });
+}
+int32_t Engine::volumeDefault(int32_t* out1, int32_t* out2) noexcept {
+  return guarded(0, [&] {
+    return defaultsAs(enter(Op::volumeDefault, out1, out2), out1, out2, kVolumeTop);
+  });
+}
+
+// ---- channels ------------------------------------------------------------------
+
+ENGINE_HANDLE Engine::createChannel(void* userData, ORVN_SynthesisCallback callback, int32_t speaker) {
+  if (speaker < 0 || speaker >= kSpeakerCount) return nullptr;
+  auto channel = std::make_shared<Channel>();
+  channel->head.language = language_;
+  channel->head.speaker = speaker;
+  channel->userData = userData;
+  channel->callback = callback;
+  std::lock_guard lock(mutex_);
+  channel->voice = voices_[speaker];
+  if (!channel->voice) return nullptr;
+  ENGINE_HANDLE handle = &channel->head;
+  channels_.emplace(handle, std::move(channel));
+  return handle;
+}
+
+ENGINE_HANDLE Engine::create(void* userData, ORVN_SynthesisCallback callback, int32_t speaker,
+                             int32_t reserved) noexcept {
+  return guarded<ENGINE_HANDLE>(nullptr, [&]() -> ENGINE_HANDLE {
+    const Forced f = enter(Op::create, userData, callback, speaker, reserved);
+    if (f.active && f.result == 0) return nullptr;
+    return createChannel(userData, callback, speaker);
+  });
+}
+
+ENGINE_HANDLE Engine::create(void* userData, ORVN_SynthesisCallback callback, int32_t speaker) noexcept {
+  return guarded<ENGINE_HANDLE>(nullptr, [&]() -> ENGINE_HANDLE {
+    const Forced f = enter(Op::create, userData, callback, speaker);
+    if (f.active && f.result == 0) return nullptr;
+    return createChannel(userData, callback, speaker);
+  });
+}
+
+int32_t Engine::destroy(ENGINE_HANDLE handle) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::destroy, handle);
+    if (f.active) return f.result;
+    std::shared_ptr<Channel> dropped;  // freed outside the lock (or after a running speak)
+    std::lock_guard lock(mutex_);
+    const auto it = channels_.find(handle);
+    if (it == channels_.end()) return 0;
+    dropped = std::move(it->second);
+    channels_.erase(it);
+    return 1;
+  });
+}
+
+int32_t Engine::changeSpeaker(ENGINE_HANDLE handle, int32_t speaker) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::changeSpeaker, handle, speaker);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    Channel* c = findLocked(handle);
+    if (c == nullptr || speaker < 0 || speaker >= kSpeakerCount || !voices_[speaker]) return 0;
+    c->voice = voices_[speaker];
+    c->head.speaker = speaker;
+    return 1;
+  });
+}
+
+int32_t Engine::changeAttr(ENGINE_HANDLE handle, const char* tag) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::changeAttr, handle, tag);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    Channel* c = findLocked(handle);
+    if (c == nullptr || tag == nullptr) return 0;
+    return parseAttributeTags(tag, c->attrs) ? 1 : 0;
+  });
+}
+
+int32_t Engine::setOutBufSize(ENGINE_HANDLE handle, int32_t size) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::setOutBufSize, handle, size);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    Channel* c = findLocked(handle);
+    if (c == nullptr) return 0;
+    c->outBufSize = size;
+    return 1;
+  });
+}
+
+// The stored options: (setter, getter, field).
+#define SYN_CHANNEL_OPTIONS(X)                       \
+  X(setTextFormat, getTextFormat, textFormat, int8_t) \
+  X(setCharSet, getCharSet, charSet, int8_t)          \
+  X(setLipSync, getLipSync, lipSync, int8_t)          \
+  X(setHighLight, getHighLight, highLight, int8_t)    \
+  X(setByteSwap, getByteSwap, byteSwap, int8_t)       \
+  X(setReadGwalho, getReadGwalho, readGwalho, int32_t) \
+  X(setSentDelimLF, getSentDelimLF, sentDelimLF, int32_t)
+
+#define SYN_DEFINE_OPTION_(setter, getter, field, type)                              \
+  int32_t Engine::setter(ENGINE_HANDLE handle, type value) noexcept {                 \
+    return setField<type>(Op::setter, handle, &Channel::field, value);               \
+  }                                                                                  \
+  int32_t Engine::getter(ENGINE_HANDLE handle) noexcept {                            \
+    return getField<type>(Op::getter, handle, &Channel::field);                      \
+  }
+SYN_CHANNEL_OPTIONS(SYN_DEFINE_OPTION_)
+#undef SYN_DEFINE_OPTION_
+
+int32_t Engine::setPauseLength(ENGINE_HANDLE handle, int32_t first, int32_t second) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::setPauseLength, handle, first, second);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    Channel* c = findLocked(handle);
+    if (c == nullptr) return 0;
+    c->pauseFirst = first;
+    c->pauseSecond = second;
+    return 1;
+  });
+}
+
+int32_t Engine::getPauseLength(ENGINE_HANDLE handle, int32_t* first, int32_t* second) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::getPauseLength, handle, first, second);
+    if (f.active) {
+      writeOutputs(f, first, second);
+      return f.result;
+    }
+    std::lock_guard lock(mutex_);
+    const Channel* c = findLocked(handle);
+    if (c == nullptr) return 0;
+    put(first, c->pauseFirst);
+    put(second, c->pauseSecond);
+    return 1;
+  });
+}
+
+// ---- user dictionaries -------------------------------------------------------------
+
+int32_t Engine::loadDictAs(Op op, ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second) {
+  return guarded(0, [&] {
+    const Forced f = enter(op, handle, path, first, second);
+    if (f.active) {
+      writeOutputs(f, first, second);
+      return f.result;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      if (findLocked(handle) == nullptr) return 0;
+    }
+    // Read and parse outside the lock; the channel keeps its old dictionary on failure.
+    auto dictionary = std::make_shared<UserDictionary>();
+    const DictResult r = loadUserDictionary(path, *dictionary);
+    if (r.error != DictError::none) {
+      put(first, static_cast<int32_t>(r.error));
+      put(second, r.line);
+      return 0;
+    }
+    std::shared_ptr<const UserDictionary> replaced;  // released outside the lock
+    {
+      std::lock_guard lock(mutex_);
+      Channel* c = findLocked(handle);
+      if (c == nullptr) return 0;  // destroyed meanwhile
+      replaced = std::exchange(c->dictionary, std::move(dictionary));
+    }
+    put(first, r.entries);
+    put(second, 0);
+    return 1;
+  });
+}
+
+int32_t Engine::loadDict(ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second) noexcept {
+  return loadDictAs(Op::loadDict, handle, path, first, second);
+}
+int32_t Engine::changeDict(ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second) noexcept {
+  return loadDictAs(Op::changeDict, handle, path, first, second);
+}
+
+int32_t Engine::unloadDict(ENGINE_HANDLE handle) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::unloadDict, handle);
+    if (f.active) return f.result;
+    std::shared_ptr<const UserDictionary> dropped;
+    std::lock_guard lock(mutex_);
+    Channel* c = findLocked(handle);
+    if (c == nullptr) return 0;
+    dropped = std::exchange(c->dictionary, nullptr);
+    return 1;
+  });
+}
+
+// ---- effect database -------------------------------------------------------------
+
+int32_t Engine::loadEffectDb(const char* path1, const char* path2, int32_t mode, int32_t value) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::loadEffectDb, path1, path2, mode, value);
+    if (f.active) return f.result;
+    if (!fileReadable(path1) || !fileReadable(path2)) return 0;
+    std::lock_guard lock(mutex_);
+    effectDbLoaded_ = true;
+    return 1;
+  });
+}
+
+int32_t Engine::unloadEffectDb() noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::unloadEffectDb);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    effectDbLoaded_ = false;
+    return 1;
+  });
+}
+
+int32_t Engine::setEffectTagRead(int32_t value) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::setEffectTagRead, value);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    effectTagRead_ = value;
+    return 1;
+  });
+}
+
+int32_t Engine::getEffectTagRead() noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::getEffectTagRead);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    return effectTagRead_;
+  });
+}
+
+// ---- synthesis -----------------------------------------------------------------
+
+int32_t Engine::speakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t mode) {
+  return guarded(0, [&] {
+    const Forced f = enter(op, handle, text, mode);
+    if (f.active) return f.result;
+
+    // Take what the request needs, then let go of the lock: the callback may
+    // call back into the engine.
+    std::shared_ptr<Channel> channel;  // keeps the channel alive for the whole request
+    std::shared_ptr<const Voice> voice;
+    std::shared_ptr<const UserDictionary> dictionary;
+    Attributes attrs;
+    int32_t outBufSize = 0;
+    bool swapBytes = false;
+    {
+      std::lock_guard lock(mutex_);
+      const auto it = channels_.find(handle);
+      if (it == channels_.end()) return 0;
+      channel = it->second;
+      voice = channel->voice;
+      dictionary = channel->dictionary;
+      attrs = channel->attrs;
+      outBufSize = channel->outBufSize;
+      swapBytes = channel->byteSwap == 1;
+      channel->stopRequested.store(false, std::memory_order_release);
+    }
+    if (text == nullptr || !voice) return 0;
+
+    std::string replaced;
+    std::string_view body = text;
+    if (dictionary) {
+      replaced = dictionary->apply(body);
+      body = replaced;
+    }
+    if (body.empty() || channel->callback == nullptr) return 1;
+
+    ToneGenerator tone(body, {voice->descriptor.rate, attrs.volume, attrs.speed, attrs.pitch});
+    // A set buffer size is used as given, rounded down to whole samples;
+    // otherwise chunks hold 100 ms of audio.
+    const uint64_t chunkSamples =
+        outBufSize >= 2 ? static_cast<uint64_t>(outBufSize / 2) : static_cast<uint64_t>(voice->descriptor.rate / 10);
+    std::vector<int16_t> buffer(static_cast<std::size_t>(std::min(chunkSamples, tone.totalSamples())));
+
+    for (;;) {
+      const std::size_t n = tone.generate(buffer.data(), buffer.size());
+      if (n == 0) return 1;
+      if (channel->stopRequested.load(std::memory_order_acquire)) return 0;
+      if (swapBytes) {
+        for (std::size_t i = 0; i < n; ++i) {
+          const auto u = static_cast<uint16_t>(buffer[i]);
+          buffer[i] = static_cast<int16_t>(static_cast<uint16_t>((u << 8) | (u >> 8)));
+        }
+      }
+      ORVN_PcmChunk chunk{static_cast<int32_t>(n * sizeof(int16_t)), buffer.data()};
+      channel->callback(channel->userData, &chunk);
+    }
+  });
+}
+
+int32_t Engine::speak(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {
+  return speakAs(Op::speak, handle, text, mode);
+}
+int32_t Engine::speakName(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {
+  return speakAs(Op::speakName, handle, text, mode);
+}
+int32_t Engine::speakSms(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {
+  return speakAs(Op::speakSms, handle, text, mode);
+}
+
+int32_t Engine::stop(ENGINE_HANDLE handle) noexcept {
+  return guarded(0, [&] {
+    const Forced f = enter(Op::stop, handle);
+    if (f.active) return f.result;
+    std::lock_guard lock(mutex_);
+    Channel* c = findLocked(handle);
+    if (c == nullptr) return 0;
+    c->stopRequested.store(true, std::memory_order_release);
+    return 1;
+  });
+}
+
+// ---- test control ------------------------------------------------------------------
+
+void Engine::resetTestState() {
+  std::lock_guard lock(mutex_);
+  forced_.fill(Forced{});
+  refused_.fill(false);
+  forcedDbStatus_.fill(std::nullopt);
+  log_.clear();
+}
+
+void Engine::setForced(Op op, const Forced& forced) {
+  std::lock_guard lock(mutex_);
+  forced_[idx(op)] = forced;
+}
+
+Forced Engine::forced(Op op) {
+  std::lock_guard lock(mutex_);
+  return forced_[idx(op)];
+}
+
+void Engine::forceDbStatus(int32_t speaker, int32_t status) {
+  if (speaker < 0 || speaker >= kSpeakerCount) return;
+  std::lock_guard lock(mutex_);
+  forcedDbStatus_[speaker] = status;
+}
+
+void Engine::refuseSpeaker(int32_t speaker, bool refuse) {
+  if (speaker < 0 || speaker >= kSpeakerCount) return;
+  std::lock_guard lock(mutex_);
+  refused_[speaker] = refuse;
+}
+
+int32_t Engine::logCount() {
+  std::lock_guard lock(mutex_);
+  return static_cast<int32_t>(log_.size());
+}
+
+int32_t Engine::logEntry(int32_t index, char* buffer, int32_t size) {
+  std::lock_guard lock(mutex_);
+  if (index < 0 || static_cast<std::size_t>(index) >= log_.size()) return -1;
+  const std::string& entry = log_[static_cast<std::size_t>(index)];
+  if (buffer != nullptr && size > 0) {
+    const std::size_t n = std::min(entry.size(), static_cast<std::size_t>(size) - 1);
+    std::memcpy(buffer, entry.data(), n);
+    buffer[n] = '\0';
+  }
+  return static_cast<int32_t>(entry.size());
+}
+
+void Engine::clearLog() {
+  std::lock_guard lock(mutex_);
+  log_.clear();
+}
+
+int32_t Engine::openChannels() {
+  std::lock_guard lock(mutex_);
+  return static_cast<int32_t>(channels_.size());
+}
+
+}  // namespace syn
+
+extern "C" SYNCORE_API syn::LanguageEngine* SynCore_Engine(int32_t language) { return syn::engineAt(language); }

@@ -1,0 +1,119 @@
+// voice_descriptor.cpp - the voice descriptor parser and its file wrapper.
+#include "voice_descriptor.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace syn {
+namespace {
+
+bool isBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+bool isPrintable(char c) noexcept { return c >= 0x20 && c <= 0x7E; }
+
+std::string_view trim(std::string_view s) noexcept {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Copies a 1..19 byte printable value into a NUL-terminated 20-byte field.
+bool copyText(std::string_view value, char (&field)[kDescriptorTextBytes]) noexcept {
+  if (value.empty() || value.size() >= kDescriptorTextBytes) return false;
+  for (char c : value) {
+    if (!isPrintable(c)) return false;
+  }
+  std::memset(field, 0, sizeof field);
+  std::memcpy(field, value.data(), value.size());
+  return true;
+}
+
+// Decimal digits only; more than six digits is out of range for any rate we take.
+bool parseRate(std::string_view value, int32_t& rate, DescriptorError& error) noexcept {
+  if (value.empty()) {
+    error = DescriptorError::badValue;
+    return false;
+  }
+  int32_t v = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') {
+      error = DescriptorError::badValue;
+      return false;
+    }
+    if (v < 1000000) v = v * 10 + (c - '0');
+  }
+  if (v < kMinRate || v > kMaxRate) {
+    error = DescriptorError::rateOutOfRange;
+    return false;
+  }
+  rate = v;
+  return true;
+}
+
+}  // namespace
+
+DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept {
+  if (bytes.size() > kDescriptorMaxBytes) return {DescriptorError::tooLarge, 0};
+  if (bytes.find('\0') != std::string_view::npos) return {DescriptorError::nulByte, 0};
+
+  VoiceDescriptor voice;
+  bool haveName = false, haveBackend = false, haveRate = false;
+  int32_t lineNo = 0;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t end = bytes.find('\n', pos);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = trim(line);
+    if (line.empty() || line.front() == '#') continue;
+
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return {DescriptorError::badLine, lineNo};
+    const std::string_view key = trim(line.substr(0, eq));
+    const std::string_view value = trim(line.substr(eq + 1));
+
+    bool* seen = nullptr;
+    if (key == "name") seen = &haveName;
+    else if (key == "backend") seen = &haveBackend;
+    else if (key == "rate") seen = &haveRate;
+    else return {DescriptorError::unknownKey, lineNo};
+    if (*seen) return {DescriptorError::duplicateKey, lineNo};
+    *seen = true;
+
+    if (key == "rate") {
+      DescriptorError error = DescriptorError::none;
+      if (!parseRate(value, voice.rate, error)) return {error, lineNo};
+    } else if (!copyText(value, key == "name" ? voice.name : voice.backend)) {
+      return {DescriptorError::badValue, lineNo};
+    }
+    // "tone" is the only backend so far; anything else is a voice we cannot speak.
+    if (key == "backend" && value != "tone") return {DescriptorError::unknownBackend, lineNo};
+  }
+  if (!haveName || !haveBackend || !haveRate) return {DescriptorError::missingKey, 0};
+  out = voice;
+  return {};
+}
+
+bool readFilePrefix(const std::string& path, std::size_t limit, std::string& out) {
+  struct Closer {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return false;
+  out.assign(limit, '\0');
+  const std::size_t got = std::fread(out.data(), 1, limit, file.get());
+  if (std::ferror(file.get())) return false;
+  out.resize(got);
+  return true;
+}
+
+DescriptorResult loadVoiceDescriptor(const std::string& path, VoiceDescriptor& out) {
+  std::string bytes;
+  if (!readFilePrefix(path, kDescriptorMaxBytes + 1, bytes)) return {DescriptorError::unreadable, 0};
+  return parseVoiceDescriptor(bytes, out);
+}
+
+}  // namespace syn

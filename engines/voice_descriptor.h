@@ -1,0 +1,60 @@
+// voice_descriptor.h - reading a voice descriptor file ("<lang>-<speaker>.voice").
+//
+// The parser is a pure function over a byte buffer: it allocates nothing,
+// throws nothing and accepts any bytes, so it can be fed straight from a
+// fuzzer. The format is described in engines/README.md.
+#ifndef SYN_VOICE_DESCRIPTOR_H
+#define SYN_VOICE_DESCRIPTOR_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace syn {
+
+inline constexpr std::size_t kDescriptorMaxBytes = 4096;
+inline constexpr std::size_t kDescriptorTextBytes = 20;  // 19 bytes and the NUL
+inline constexpr int32_t kMinRate = 8000;
+inline constexpr int32_t kMaxRate = 48000;
+
+enum class DescriptorError {
+  none,
+  unreadable,      // the file cannot be opened or read
+  tooLarge,        // more than kDescriptorMaxBytes bytes
+  nulByte,         // a NUL byte anywhere
+  badLine,         // a line that is neither blank, a comment nor key = value
+  unknownKey,
+  duplicateKey,
+  missingKey,
+  badValue,        // empty, over-long or non-printable value, or a rate that is no number
+  rateOutOfRange,
+  unknownBackend,
+};
+
+struct VoiceDescriptor {
+  char name[kDescriptorTextBytes] = {};
+  char backend[kDescriptorTextBytes] = {};
+  int32_t rate = 0;
+};
+
+struct DescriptorResult {
+  DescriptorError error = DescriptorError::none;
+  int32_t line = 0;  // 1-based line of the fault, 0 when it is not tied to a line
+  bool ok() const noexcept { return error == DescriptorError::none; }
+};
+
+// Parses `bytes`; fills `out` only on success.
+DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept;
+
+// Reads at most `limit` bytes of a file into `out`. False when the file cannot
+// be opened or a read fails. A file longer than `limit` yields exactly `limit`
+// bytes, so a caller that asks for one byte more than it accepts can tell.
+bool readFilePrefix(const std::string& path, std::size_t limit, std::string& out);
+
+// Reads and parses a descriptor file.
+DescriptorResult loadVoiceDescriptor(const std::string& path, VoiceDescriptor& out);
+
+}  // namespace syn
+
+#endif
