@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Installs what building and testing ORVEN_M needs on Debian 12 (bookworm).
+# Safe to run again: apt is skipped when every package is already installed.
+#
+#   bash scripts/setup.sh          # native build + test suite
+#   bash scripts/setup.sh --full   # also sanitizers, clang, mingw-w64 (all of CI)
+#   ORVEN_SETUP_FULL=1 bash scripts/setup.sh   # same as --full
+set -euo pipefail
+
+full="${ORVEN_SETUP_FULL:-0}"
+for arg in "$@"; do
+  case "$arg" in
+    --full) full=1 ;;
+    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
+    *) echo "setup.sh: unknown option '$arg'" >&2; exit 2 ;;
+  esac
+done
+
+# Native Release build and the CTest/GoogleTest suite.
+packages=(
+  build-essential      # gcc, g++, make, libc headers
+  cmake
+  ninja-build
+  libgtest-dev
+  libgmock-dev
+  pkg-config
+  ca-certificates
+  file
+  binutils             # nm and objdump for the export check
+)
+
+if [ "$full" = 1 ]; then
+  packages+=(
+    clang                 # second compiler; builds the sanitizer trees
+    libclang-rt-14-dev    # clang's ASan/UBSan/TSan/libFuzzer runtimes (only a Recommends of clang)
+    llvm                  # llvm-symbolizer, for symbolized sanitizer reports
+    g++-mingw-w64-i686-posix     # i686-w64-mingw32-g++-posix (posix threads: std::thread, std::mutex)
+    gcc-mingw-w64-i686-posix     # i686-w64-mingw32-gcc-posix
+    binutils-mingw-w64-i686      # i686-w64-mingw32-objdump for the DLL checks
+  )
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status="$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)"
+  if [ "$status" != "installed" ]; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "setup.sh: all ${#packages[@]} packages already installed"
+  exit 0
+fi
+
+echo "setup.sh: installing ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then
+    sudo=(sudo)
+  else
+    echo "setup.sh: missing packages (${missing[*]}) and not root; run as root" >&2
+    exit 1
+  fi
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update
+"${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+echo "setup.sh: done"
