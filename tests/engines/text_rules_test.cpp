@@ -19,7 +19,11 @@ struct DictCase {
 
 std::string entries(int n) {
   std::string s;
-  for (int i = 0; i < n; ++i) s += "w" + std::to_string(i) + "\tr\n";
+  for (int i = 0; i < n; ++i) {
+    s += 'w';
+    s += std::to_string(i);
+    s += "\tr\n";
+  }
   return s;
 }
 
@@ -33,7 +37,7 @@ TEST(UserDictionary, ParsesAndRefusesFiles) {
       {"no tab", "abc\tx\n# ok\nde y\n", DictError::malformed, 3, 0},
       {"empty word", "abc\tx\n\ty\n", DictError::malformed, 2, 0},
       {"NUL in word", std::string("a") + '\0' + "b\tx\n", DictError::malformed, 1, 0},
-      {"4097 entries", "# header\n" + entries(4097), DictError::tooLarge, 4098, 0},
+      {"4097 entries", std::string("# header\n").append(entries(4097)), DictError::tooLarge, 4098, 0},
       {"over 64 KiB", "a\tb\n" + std::string(65536, '#'), DictError::tooLarge, 0, 0},
   };
   for (const auto& c : cases) {
