@@ -194,6 +194,71 @@ ORVN_API(void) ORVN_GetDBInfo(int32_t language, int32_t speaker, ORVN_DbInfo* in
 ORVN_API(int32_t) ORVN_GetTextLimitLength(int32_t language, int32_t speaker);
 
 /* ------------------------------------------------------------------------
+ * Voice attributes and speaker
+ *
+ * Volume 0..200, speed 50..200, pitch 80..120 (else -11) become attribute
+ * tags for ORVN_ChangeAttr. The results are the engine's own.
+ * ---------------------------------------------------------------------- */
+ORVN_API(int32_t) ORVN_SetVolume(ORVN_CHANNEL channel, int32_t volume);
+ORVN_API(int32_t) ORVN_SetSpeed(ORVN_CHANNEL channel, int32_t speed);
+ORVN_API(int32_t) ORVN_SetPitch(ORVN_CHANNEL channel, int32_t pitch);
+/* Hands any attribute tag text (e.g. "<speed=\"120\">") to the engine. */
+ORVN_API(int32_t) ORVN_ChangeAttr(ORVN_CHANNEL channel, const char* attributeTag);
+/* Moves the channel to another loaded speaker of its language. */
+ORVN_API(int32_t) ORVN_ChangeSpeaker(ORVN_CHANNEL channel, int32_t speaker);
+ORVN_API(int32_t) ORVN_GetPitchDefault(int32_t language, int32_t speaker, int32_t* out1, int32_t* out2);
+ORVN_API(int32_t) ORVN_GetSpeedDefault(int32_t language, int32_t* out1, int32_t* out2);
+ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* out1, int32_t* out2);
+
+/* ------------------------------------------------------------------------
+ * Text and output options
+ *
+ * With a channel, the value goes to (or comes from) the channel's engine;
+ * with a null channel, the library-wide default is set or read instead.
+ * Defaults apply to the channels the library opens itself. The five byte
+ * options (text format, character set, lip sync, highlight, byte swap) use
+ * the low 8 bits of the value and read back sign-extended. Setters return 1.
+ * ---------------------------------------------------------------------- */
+ORVN_API(int32_t) ORVN_SetTextFormat(ORVN_CHANNEL channel, int32_t value);
+ORVN_API(int32_t) ORVN_GetTextFormat(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_SetCharSet(ORVN_CHANNEL channel, int32_t value);
+ORVN_API(int32_t) ORVN_GetCharSet(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_SetLipSync(ORVN_CHANNEL channel, int32_t value);
+ORVN_API(int32_t) ORVN_GetLipSync(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_SetHighLight(ORVN_CHANNEL channel, int32_t value);
+ORVN_API(int32_t) ORVN_GetHighLight(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_SetByteSwap(ORVN_CHANNEL channel, int32_t value);
+ORVN_API(int32_t) ORVN_GetByteSwap(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_SetPauseLength(ORVN_CHANNEL channel, int32_t first, int32_t second);
+/* -100 also when either output pointer is null. */
+ORVN_API(int32_t) ORVN_GetPauseLength(ORVN_CHANNEL channel, int32_t* first, int32_t* second);
+ORVN_API(int32_t) ORVN_SetReadGwalho(ORVN_CHANNEL channel, int32_t value);
+ORVN_API(int32_t) ORVN_GetReadGwalho(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_SetSentDelimLF(ORVN_CHANNEL channel, int32_t value);
+ORVN_API(int32_t) ORVN_GetSentDelimLF(ORVN_CHANNEL channel);
+
+/* ------------------------------------------------------------------------
+ * User dictionaries and effect database
+ * ---------------------------------------------------------------------- */
+
+/* Loads (or replaces) a channel's user dictionary. The engine's result is
+ * returned; when it is 0, 10 is added to *first. */
+ORVN_API(int32_t) ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* first, int32_t* second);
+ORVN_API(int32_t) ORVN_ChangeUserDict(ORVN_CHANNEL channel, const char* path, int32_t* first, int32_t* second);
+ORVN_API(void) ORVN_UnLoadUserDict(ORVN_CHANNEL channel);
+/* The dictionary live playback loads into its channels (at most 255 bytes
+ * are kept). A null path keeps the current registration. */
+ORVN_API(void) ORVN_RegisterUserDict(const char* path);
+ORVN_API(void) ORVN_DeleteUserDict(void);
+/* Loads a language's user effect database from two files; mode 0..2. */
+ORVN_API(int32_t) ORVN_LoadUserEffDB(int32_t language, const char* path1, const char* path2, int32_t mode,
+                                     int32_t value);
+ORVN_API(void) ORVN_UnLoadUserEffDB(int32_t language);
+/* Need exactly one loaded speaker of the language. */
+ORVN_API(void) ORVN_SetEffectTagRead(int32_t language, int32_t value);
+ORVN_API(int32_t) ORVN_GetEffectTagRead(int32_t language);
+
+/* ------------------------------------------------------------------------
  * Extension: voice capacity
  *
  * Each speaker 0..9 of each language starts with a channel limit of 64 and a

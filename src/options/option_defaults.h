@@ -25,3 +25,19 @@ extern OptionDefaults g_optionDefaults;
 void ResetOptionDefaults();
 
 }  // namespace orven
+
+namespace orven {
+
+// Which of the library's own channels the defaults go to: text-to-file
+// channels also take lip sync, playback channels do not; neither takes the
+// highlight default.
+enum class DefaultsFor { TextToFile, Playback };
+
+// Applies the defaults to a channel the library has just created, through
+// the option setters, in a fixed order: byte swap, character set, text
+// format, lip sync (text-to-file only), pause length (always), read-gwalho,
+// sentence delimiter. A default other than 1 is not passed on, so the
+// channel keeps its engine's own setting.
+void ApplyOptionDefaults(void* channel, DefaultsFor target);
+
+}  // namespace orven
