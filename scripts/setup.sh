@@ -27,6 +27,7 @@ packages=(
   ca-certificates
   file
   binutils             # nm and objdump for the export check
+  python3              # the code-page table generator and its up-to-date test
 )
 
 if [ "$full" = 1 ]; then
@@ -37,6 +38,8 @@ if [ "$full" = 1 ]; then
     g++-mingw-w64-i686-posix     # i686-w64-mingw32-g++-posix (posix threads: std::thread, std::mutex)
     gcc-mingw-w64-i686-posix     # i686-w64-mingw32-gcc-posix
     binutils-mingw-w64-i686      # i686-w64-mingw32-objdump for the DLL checks
+    libbenchmark-dev             # the benchmarks
+    libicu-dev                   # ICU, a peer in the text conversion benchmark
   )
 fi
 
