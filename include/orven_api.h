@@ -194,6 +194,33 @@ ORVN_API(void) ORVN_GetDBInfo(int32_t language, int32_t speaker, ORVN_DbInfo* in
 ORVN_API(int32_t) ORVN_GetTextLimitLength(int32_t language, int32_t speaker);
 
 /* ------------------------------------------------------------------------
+ * Text requests
+ *
+ * The text is a zero-terminated byte string. When the channel's engine
+ * reports character set 1, it is UTF-8 and is converted to the engine's own
+ * code (code page 949, UTF-8 for English, 936, Shift_JIS); when it reports
+ * text format 1 and mode is 1, <...> markup is removed first. The result is
+ * the engine's (1: spoken), 0 for malformed markup (last error -22), or a
+ * negative code. The audio arrives in the channel's callback before the
+ * call returns.
+ * ---------------------------------------------------------------------- */
+ORVN_API(int32_t) ORVN_TextToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode);
+/* Asks the engine to end a running request early; 1 once asked. */
+ORVN_API(int32_t) ORVN_StopTextToSpeech(ORVN_CHANNEL channel);
+/* Korean only (-12 otherwise): the engine's name and SMS readings. */
+ORVN_API(int32_t) ORVN_NameToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode);
+ORVN_API(int32_t) ORVN_SMSToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode);
+
+/* ------------------------------------------------------------------------
+ * PCM buffer mode: as above, with the engine delivering chunks of `size`
+ * bytes (1024..64000, else -11) for the span of one request. Once the
+ * request has run, the last error reads 0; the result tells the outcome.
+ * ---------------------------------------------------------------------- */
+ORVN_API(int32_t) ORVN_TextToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size);
+ORVN_API(int32_t) ORVN_NameToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size);
+ORVN_API(int32_t) ORVN_SMSToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size);
+
+/* ------------------------------------------------------------------------
  * Voice attributes and speaker
  *
  * Volume 0..200, speed 50..200, pitch 80..120 (else -11) become attribute
