@@ -238,6 +238,32 @@ ORVN_API(int32_t) ORVN_GetSpeedDefault(int32_t language, int32_t* out1, int32_t*
 ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* out1, int32_t* out2);
 
 /* ------------------------------------------------------------------------
+ * Audio headers and mixer
+ *
+ * Encoding index: 0 16-bit linear, 1 8-bit linear, 2 mu-law, 3 A-law,
+ * 4 VOX ADPCM, 5 G.721 ADPCM. File type: 0 WAV, 1 AU, 2 headerless.
+ * These exports do not need ORVN_Initialize.
+ * ---------------------------------------------------------------------- */
+#define ORVN_WAVE_HEADER_MAX 46
+#define ORVN_AU_HEADER_BYTES 24
+
+/* A mono WAV header (44 bytes for encodings 0 and 1, 46 for 2 and 3) into
+ * `header` (46 bytes of room); returns its length, or 0 for 4 and 5. */
+ORVN_API(int32_t) ORVN_MakeWaveHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header);
+/* A mono 24-byte AU header; returns 24, or 0 for encoding 4 or outside 0..5. */
+ORVN_API(int32_t) ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header);
+
+/* Joins two files of one kind into a third. mode 0: the second file's data
+ * then the first's; 1: the first's then the second's; 2: mixed sample by
+ * sample (encodings 0 and 1 only), the second repeated or cut to the first's
+ * length. 0 on success; 1 on failure, with the reason in the last error:
+ * -6 bad argument (also a mode outside 0..2), -1 a file cannot be opened or
+ * is shorter than its container's header, -31 the inputs' headers disagree,
+ * -2 no memory. Mixing with an empty second input leaves the first as it is. */
+ORVN_API(int32_t) ORVN_AudioMixer(const char* firstFile, const char* secondFile, const char* outputFile,
+                                  int32_t samplingRate, int32_t fileType, int32_t encoding, int32_t mode);
+
+/* ------------------------------------------------------------------------
  * Text and output options
  *
  * With a channel, the value goes to (or comes from) the channel's engine;
