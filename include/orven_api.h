@@ -253,6 +253,31 @@ ORVN_API(int32_t) ORVN_MakeWaveHeader(int32_t encoding, int32_t samplingRate, in
 /* A mono 24-byte AU header; returns 24, or 0 for encoding 4 or outside 0..5. */
 ORVN_API(int32_t) ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header);
 
+/* ------------------------------------------------------------------------
+ * Sampling-rate conversion (16-bit mono). 16000 -> 8000 Hz low-pass filters
+ * and halves (count/2 samples; `in` is overwritten with the results and
+ * cleared after them); 8000 -> 16000 Hz interpolates (2*count samples).
+ * Any other pair: -6, arrays untouched. A count of 0 or less converts
+ * nothing and returns 0.
+ * ---------------------------------------------------------------------- */
+
+/* Filter memory of one 16000 -> 8000 Hz stream, oldest first. */
+typedef struct ORVN_ConvSamplingRateState {
+  int16_t inputs[11];
+  float outputs[11];
+} ORVN_ConvSamplingRateState;
+
+ORVN_STATIC_ASSERT_(offsetof(ORVN_ConvSamplingRateState, outputs) == 24, "state layout");
+ORVN_STATIC_ASSERT_(sizeof(ORVN_ConvSamplingRateState) == 68, "state size");
+
+ORVN_API(int32_t) ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate);
+/* As above; the 16000 -> 8000 Hz filter starts from `state` when
+ * continueFlag is non-zero (else from silence) and always leaves its memory
+ * there, so consecutive chunks filter as one signal. */
+ORVN_API(int32_t) ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* out, int32_t srcRate,
+                                           int32_t dstRate, int32_t continueFlag,
+                                           ORVN_ConvSamplingRateState* state);
+
 /* Joins two files of one kind into a third. mode 0: the second file's data
  * then the first's; 1: the first's then the second's; 2: mixed sample by
  * sample (encodings 0 and 1 only), the second repeated or cut to the first's
