@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "engine_core.h"
+#include "text_decoding.h"
 #include "tone.h"
 
 namespace syn {
@@ -568,15 +569,20 @@ int32_t Engine::speakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t m
     }
     if (text == nullptr || !voice) return 0;
 
+    // The dictionary's words and readings are written in the engine's own
+    // code, so it rewrites the raw bytes; only then are they decoded, and the
+    // backend hears characters.
     std::string replaced;
     std::string_view body = text;
     if (dictionary) {
       replaced = dictionary->apply(body);
       body = replaced;
     }
-    if (body.empty() || channel->callback == nullptr) return 1;
+    std::u32string characters;
+    decodeText(language_, body, characters);
+    if (characters.empty() || channel->callback == nullptr) return 1;
 
-    ToneGenerator tone(body, {voice->descriptor.rate, attrs.volume, attrs.speed, attrs.pitch});
+    ToneGenerator tone(characters, {voice->descriptor.rate, attrs.volume, attrs.speed, attrs.pitch});
     // A set buffer size is used as given, rounded down to whole samples;
     // otherwise chunks hold 100 ms of audio.
     const uint64_t chunkSamples =

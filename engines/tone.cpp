@@ -25,42 +25,48 @@ const std::array<int16_t, kTableSize>& sineTable() noexcept {
 }
 
 constexpr int32_t kBaseAmplitude = 8000;
-constexpr int32_t kByteMillis = 60;
+constexpr int32_t kCharMillis = 60;
 constexpr int32_t kFadeMillis = 5;
 
 }  // namespace
 
-ToneGenerator::ToneGenerator(std::string_view text, const ToneSettings& s) noexcept
+bool isSilentChar(char32_t c) noexcept {
+  return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 ||
+         c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+ToneGenerator::ToneGenerator(std::u32string_view text, const ToneSettings& s) noexcept
     : text_(text), rate_(std::max(s.rate, 1)), pitch_(std::max(s.pitch, 0)) {
   const int32_t speed = std::max(s.speed, 1);
   amplitude_ = std::clamp(kBaseAmplitude * std::max(s.volume, 0) / 100, 0, 32767);
   // rate * 60 ms * (100 / speed), at least one sample.
-  samplesPerByte_ = static_cast<uint32_t>(
-      std::max<int64_t>(1, int64_t{rate_} * kByteMillis * 100 / (int64_t{1000} * speed)));
-  fade_ = std::min(static_cast<uint32_t>(rate_ * kFadeMillis / 1000), samplesPerByte_ / 4);
+  samplesPerChar_ = static_cast<uint32_t>(
+      std::max<int64_t>(1, int64_t{rate_} * kCharMillis * 100 / (int64_t{1000} * speed)));
+  fade_ = std::min(static_cast<uint32_t>(rate_ * kFadeMillis / 1000), samplesPerChar_ / 4);
   (void)sineTable();  // build the table outside the sample loop
-  if (!text_.empty()) startByte();
+  if (!text_.empty()) startChar();
 }
 
-void ToneGenerator::startByte() noexcept {
-  const auto b = static_cast<unsigned char>(text_[byteIndex_]);
+void ToneGenerator::startChar() noexcept {
+  const char32_t c = text_[charIndex_];
   offset_ = 0;
   phase_ = 0;
-  if (b <= 0x20 || b == 0x7F) {
+  if (isSilentChar(c)) {
     increment_ = 0;
     return;
   }
-  // Frequency in hundredths of a hertz; the highest (byte 0x7E at pitch 120)
-  // is 1752 Hz, below the 4000 Hz Nyquist limit of the slowest rate.
-  const uint64_t centiHz = uint64_t{200u + 10u * (b & 0x7Fu)} * static_cast<uint64_t>(pitch_);
+  // Frequency in hundredths of a hertz; the highest (c & 0x7F = 0x7F, as for
+  // U+00FF, at pitch 120) is 1764 Hz, below the 4000 Hz Nyquist limit of the
+  // slowest rate.
+  const uint64_t centiHz = uint64_t{200u + 10u * (static_cast<uint32_t>(c) & 0x7Fu)} * static_cast<uint64_t>(pitch_);
   increment_ = static_cast<uint32_t>((centiHz << 32) / (uint64_t{100} * static_cast<uint64_t>(rate_)));
 }
 
 std::size_t ToneGenerator::generate(int16_t* out, std::size_t capacity) noexcept {
   const auto& table = sineTable();
   std::size_t written = 0;
-  while (written < capacity && byteIndex_ < text_.size()) {
-    const std::size_t run = std::min<std::size_t>(capacity - written, samplesPerByte_ - offset_);
+  while (written < capacity && charIndex_ < text_.size()) {
+    const std::size_t run = std::min<std::size_t>(capacity - written, samplesPerChar_ - offset_);
     if (increment_ == 0) {
       std::fill_n(out + written, run, int16_t{0});
       written += run;
@@ -69,13 +75,13 @@ std::size_t ToneGenerator::generate(int16_t* out, std::size_t capacity) noexcept
       for (std::size_t k = 0; k < run; ++k, ++offset_) {
         int32_t v = (int32_t{table[phase_ >> (32 - kTableBits)]} * amplitude_) >> 15;
         phase_ += increment_;
-        const uint32_t left = samplesPerByte_ - 1 - offset_;
+        const uint32_t left = samplesPerChar_ - 1 - offset_;
         const uint32_t edge = std::min(offset_, left);
         if (edge < fade_) v = static_cast<int32_t>(int64_t{v} * edge / fade_);
         out[written++] = static_cast<int16_t>(v);
       }
     }
-    if (offset_ == samplesPerByte_ && ++byteIndex_ < text_.size()) startByte();
+    if (offset_ == samplesPerChar_ && ++charIndex_ < text_.size()) startChar();
   }
   return written;
 }

@@ -1,11 +1,14 @@
-// tone.h - the deterministic "tone" backend: one short tone per text byte.
+// tone.h - the deterministic "tone" backend: one short tone per character.
 //
-// Byte b (printable, above the space) sounds at f = 200 + 10 * (b & 0x7F) Hz
-// scaled by pitch/100; spaces and control bytes are silence of the same
-// length. Each byte lasts 60 ms scaled by 100/speed, with an amplitude of
-// 8000 scaled by volume/100 and a 5 ms linear fade at both ends. Every tone
-// starts at phase 0, all arithmetic after the sine table is integer, so the
-// same text and settings always give the same samples.
+// It takes the decoded characters of the text (code points, see
+// text_decoding.h), not the bytes of any code. Character c sounds at
+// f = 200 + 10 * (c & 0x7F) Hz scaled by pitch/100, so neighbouring
+// characters always differ in pitch; spaces and control characters
+// (isSilentChar) are silence of the same length. Each character lasts 60 ms
+// scaled by 100/speed, with an amplitude of 8000 scaled by volume/100 and a
+// 5 ms linear fade at both ends. Every tone starts at phase 0, all arithmetic
+// after the sine table is integer, so the same characters and settings
+// always give the same samples.
 #ifndef SYN_TONE_H
 #define SYN_TONE_H
 
@@ -22,27 +25,32 @@ struct ToneSettings {
   int32_t pitch = 100;   // percent
 };
 
+// True for the characters the tone backend renders as silence: C0 and C1
+// controls, DEL, and the space characters (U+0020, U+00A0, U+1680,
+// U+2000..U+200A, U+2028, U+2029, U+202F, U+205F, U+3000).
+bool isSilentChar(char32_t c) noexcept;
+
 class ToneGenerator {
  public:
   // `text` must outlive the generator.
-  ToneGenerator(std::string_view text, const ToneSettings& settings) noexcept;
+  ToneGenerator(std::u32string_view text, const ToneSettings& settings) noexcept;
 
-  uint64_t totalSamples() const noexcept { return samplesPerByte_ * text_.size(); }
-  uint32_t samplesPerByte() const noexcept { return samplesPerByte_; }
+  uint64_t totalSamples() const noexcept { return uint64_t{samplesPerChar_} * text_.size(); }
+  uint32_t samplesPerChar() const noexcept { return samplesPerChar_; }
   // Writes the next samples, at most `capacity`; returns how many (0 at the end).
   std::size_t generate(int16_t* out, std::size_t capacity) noexcept;
 
  private:
-  void startByte() noexcept;
+  void startChar() noexcept;
 
-  std::string_view text_;
+  std::u32string_view text_;
   int32_t rate_;
   int32_t pitch_;
   int32_t amplitude_;
-  uint32_t samplesPerByte_;
+  uint32_t samplesPerChar_;
   uint32_t fade_;
-  std::size_t byteIndex_ = 0;
-  uint32_t offset_ = 0;     // sample within the current byte
+  std::size_t charIndex_ = 0;
+  uint32_t offset_ = 0;     // sample within the current character
   uint32_t phase_ = 0;      // 32-bit phase accumulator
   uint32_t increment_ = 0;  // 0 for silence
 };
