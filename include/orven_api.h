@@ -254,6 +254,21 @@ ORVN_API(int32_t) ORVN_MakeWaveHeader(int32_t encoding, int32_t samplingRate, in
 ORVN_API(int32_t) ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header);
 
 /* ------------------------------------------------------------------------
+ * Sample encoders (16-bit mono input). They keep no state between calls:
+ * the ADPCM coders start every call from their reset state. A count of 0
+ * or less writes nothing (G.711 and 8-bit forms return the count given,
+ * the ADPCM coders 0).
+ * ---------------------------------------------------------------------- */
+/* One byte per sample: G.711 mu-law, A-law, signed and unsigned 8-bit. */
+ORVN_API(int32_t) ORVN_uLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
+ORVN_API(int32_t) ORVN_aLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
+ORVN_API(int32_t) ORVN_Linear8EnCoding(int32_t count, const int16_t* samples, uint8_t* out);
+ORVN_API(int32_t) ORVN_Linear8UnsignedEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
+/* Dialogic VOX ADPCM, two samples per byte (count/2 bytes; an odd last
+ * sample is not coded). Shifts `samples` right by 4 in place. */
+ORVN_API(int32_t) ORVN_VOXADPCMEnCoding(int32_t count, int16_t* samples, uint8_t* out);
+
+/* ------------------------------------------------------------------------
  * Sampling-rate conversion (16-bit mono). 16000 -> 8000 Hz low-pass filters
  * and halves (count/2 samples; `in` is overwritten with the results and
  * cleared after them); 8000 -> 16000 Hz interpolates (2*count samples).

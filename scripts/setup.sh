@@ -28,6 +28,8 @@ packages=(
   file
   binutils             # nm and objdump for the export check
   python3              # the code-page table generator and its up-to-date test
+  libspandsp-dev       # an independent G.711 coder the encoder tests compare with
+  sox                  # an independent VOX decoder for the encoder tests
 )
 
 if [ "$full" = 1 ]; then
