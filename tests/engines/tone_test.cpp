@@ -170,7 +170,8 @@ TEST_F(Decoded, UserDictionaryRewritesBytesBeforeDecoding) {
       return pcm.bytes;
     };
     EXPECT_EQ(heard(c.character), speak(a, "ab").bytes);
-    const std::string joined = "Q" + c.character.substr(1);  // the reading and the text make the character
+    std::string joined = c.character;  // the reading and the text make the character
+    joined.front() = 'Q';
     EXPECT_EQ(heard(joined), speak(a, c.character.c_str()).bytes);
     EXPECT_EQ(heard(joined).size(), kBytesPerChar);
     EXPECT_EQ(speak(a, joined.c_str()).bytes.size(), 2 * kBytesPerChar);  // without the dictionary
