@@ -42,6 +42,7 @@ if [ "$full" = 1 ]; then
     binutils-mingw-w64-i686      # i686-w64-mingw32-objdump for the DLL checks
     libbenchmark-dev             # the benchmarks
     libicu-dev                   # ICU, a peer in the text conversion benchmark
+    libsoxr-dev                  # libsoxr, a peer in the audio benchmark
   )
 fi
 

@@ -14,8 +14,9 @@ constexpr size_t JapaneseCapacity(size_t length) { return 2 * length + 2; }
 
 // Each routine takes a zero-terminated text, gives nothing when it is not
 // valid UTF-8 (CheckUtf8), when it is null, or when memory runs out, and
-// otherwise a new zero-terminated text whose buffer of the capacity above is
-// zero beyond the converted bytes. None sets the last error.
+// otherwise a new zero-terminated text in a buffer of the capacity above.
+// The bytes after the terminator are unspecified (callers read up to the
+// terminator). None sets the last error.
 
 // Code page 949: ASCII as it is, each Hangul syllable U+AC00..U+D7A3 as its
 // two bytes, every other three-byte character as one space, and every byte

@@ -7,7 +7,6 @@
 
 namespace orven::text {
 
-using detail::kCopyPadding;
 using detail::kHighBits;
 using detail::Load64;
 
@@ -212,25 +211,6 @@ size_t Utf8ToUtf16(const char* text, size_t length, unsigned char* output) {
   const size_t written = 2 + 2 * units;
   if (written < 2 * length) std::memset(output + written, 0, 2 * length - written);
   return written;
-}
-
-unsigned char* detail::CopyAndCheck(const char* text, size_t length) {
-  auto* copy = static_cast<unsigned char*>(std::malloc(length + kCopyPadding));
-  if (copy == nullptr) return nullptr;
-  // Copied and checked a slice at a time, so that the check reads what the
-  // copy has just written while it is still in the cache.
-  constexpr size_t kSlice = 16384;
-  bool longLeadBefore = false;
-  for (size_t from = 0; from < length; from += kSlice) {
-    const size_t to = length - from > kSlice ? from + kSlice : length;
-    std::memcpy(copy + from, text + from, to - from);
-    if (!CheckRange(copy, length, from, to, longLeadBefore)) {
-      std::free(copy);
-      return nullptr;
-    }
-  }
-  std::memset(copy + length, 0, kCopyPadding);
-  return copy;
 }
 
 }  // namespace orven::text

@@ -81,10 +81,11 @@ inline void Store64(unsigned char* p, uint64_t v) {
   std::memcpy(p, &v, sizeof v);
 }
 
-// Two bytes, low byte first.
+// Two bytes, low byte first (one 16-bit store).
 inline void Store16(unsigned char* p, uint32_t v) {
-  p[0] = static_cast<unsigned char>(v);
-  p[1] = static_cast<unsigned char>(v >> 8);
+  auto x = static_cast<uint16_t>(v);
+  if constexpr (std::endian::native == std::endian::big) x = static_cast<uint16_t>((x >> 8) | (x << 8));
+  std::memcpy(p, &x, sizeof x);
 }
 
 inline uint32_t Load16(const unsigned char* p) { return p[0] | (static_cast<uint32_t>(p[1]) << 8); }
@@ -96,12 +97,6 @@ size_t Utf8ToUtf16Units(const unsigned char* text, size_t length, unsigned char*
 // The decoding alone: the units of `length` bytes, from the first byte on,
 // to `output` (at least 2 * length bytes). Returns the count of units.
 size_t DecodeUtf16(const unsigned char* text, size_t length, unsigned char* output);
-
-// A fresh malloc'ed copy of `length` bytes followed by kCopyPadding zero
-// bytes (the terminator and room for reading a few bytes ahead), when the
-// copy passes CheckUtf8; null when it does not, or without memory.
-inline constexpr size_t kCopyPadding = 8;
-unsigned char* CopyAndCheck(const char* text, size_t length);
 
 // CheckUtf8 over positions [from, to) of `length` bytes, in successive
 // ranges from 0; `longLeadBefore` starts false and carries between ranges.

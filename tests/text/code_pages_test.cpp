@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,9 +133,10 @@ TEST(Utf8ToChineseAndJapanese, OverlongNulEndsTheText) {
   }
 }
 
-// The buffer handed back holds the routine's full capacity, zero beyond the
-// converted bytes, for the worst and the usual cases.
-TEST(Converters, HandBackTheirFullCapacityZeroFilled) {
+// The buffer handed back holds the routine's full capacity and ends the text
+// with its terminator, for the worst and the usual cases. (The bytes after
+// the terminator are unspecified.)
+TEST(Converters, HandBackTheirFullCapacity) {
   struct Routine3 {
     const char* name;
     Converted (*convert)(const char*);
@@ -151,7 +153,8 @@ TEST(Converters, HandBackTheirFullCapacityZeroFilled) {
       ASSERT_TRUE(r) << routine.name;
       const size_t capacity = routine.capacity(in.size());
       ASSERT_GE(BlockSize(r), capacity) << routine.name;
-      for (size_t k = r.length; k < capacity; ++k) ASSERT_EQ(r.bytes[k], 0) << routine.name << " at " << k;
+      ASSERT_LT(r.length, capacity) << routine.name;
+      ASSERT_EQ(r.bytes[r.length], 0) << routine.name;
     }
   }
   EXPECT_EQ(KoreanCapacity(10), 22u);
@@ -215,6 +218,34 @@ TEST(Utf8ToChineseAndJapanese, EveryBmpCodePointFollowsTheTableRule) {
     EXPECT_TRUE(std::string(c.bytes.get(), c.length) == zh);
     EXPECT_TRUE(std::string(j.bytes.get(), j.length) == ja);
   }
+}
+
+// Every three-byte form E0..EF 80..BF 80..BF, overlong ones included, in one
+// text (an ASCII byte after every fifth, so that the forms land at every
+// offset), gives what the byte-by-byte rules give. The routines find a
+// form's table entry from its bytes rather than its code point, so each form
+// must reach its own entry.
+TEST(Converters, EveryThreeByteFormGivesWhatTheRulesGive) {
+  std::string in;
+  for (uint32_t lead = 0xE0; lead <= 0xEF; ++lead) {
+    for (uint32_t second = 0x80; second <= 0xBF; ++second) {
+      for (uint32_t third = 0x80; third <= 0xBF; ++third) {
+        in += Bytes({lead, second, third});
+        if (third % 5 == 0) in += "x";
+      }
+    }
+  }
+  const auto check = [&](const std::optional<std::string>& want, const Converted& got, const char* name) {
+    ASSERT_TRUE(want.has_value()) << name;
+    ASSERT_TRUE(got) << name;
+    // E0 80 80 gives U+0000 in the Chinese and Japanese conversions, where
+    // the text then ends; the bytes after it are still in the buffer.
+    EXPECT_EQ(got.length, std::strlen(want->c_str())) << name;
+    EXPECT_TRUE(std::memcmp(got.bytes.get(), want->data(), want->size() + 1) == 0) << name;
+  };
+  check(reference::Utf8ToKorean(in), Utf8ToKorean(in.c_str()), "korean");
+  check(reference::Utf8ToChinese(in), Utf8ToChinese(in.c_str()), "chinese");
+  check(reference::Utf8ToJapanese(in), Utf8ToJapanese(in.c_str()), "japanese");
 }
 
 // The converters rely on table entries never holding a zero byte, apart

@@ -1,6 +1,8 @@
 // The routines against the byte-by-byte reference implementations, over
 // random and adversarial texts of every length from 0 to 64 (around the
-// eight- and 32-byte blocks of the fast paths) and some longer ones.
+// eight-, 16- and 64-byte blocks of the fast paths), longer ones, runs of
+// three-byte characters (the 48-byte blocks of the Chinese and Japanese
+// conversions), and texts copied in several chunks.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -66,6 +68,29 @@ class Generator {
     }
     s.resize(n);
     if (n > 0 && Pick(0, 3) == 0) s[Pick(0, n - 1)] = static_cast<char>(Pick(1, 255));
+    return s;
+  }
+
+  // Valid UTF-8 of at least n bytes, ending at a character's end: long runs
+  // of three-byte characters, as in Chinese and Japanese text, broken now
+  // and then by ASCII, by characters the tables give as one byte (half-width
+  // katakana, the euro sign), by the overlong NUL E0 80 80, and by two- and
+  // four-byte characters.
+  std::string ThreeByteRuns(size_t n) {
+    std::string s;
+    while (s.size() < n) {
+      const unsigned what = Pick(0, 199);
+      if (what < 150) s += Utf8(Pick(0, 1) ? Pick(0x3041, 0x30FF) : Pick(0x4E00, 0x9FFF));
+      else if (what < 165) s += Utf8(Pick(0xAC00, 0xD7A3));
+      else if (what < 175) s += std::string(Pick(1, 12), static_cast<char>(Pick('0', 'z')));
+      else if (what < 181) s += Utf8(Pick(0xFF61, 0xFF9F));
+      else if (what < 184) s += Utf8(0x20AC);
+      else if (what < 186) s += Utf8(Pick(0x800, 0xFFFF));
+      else if (what < 188) s += "\xE0\x80\x80";
+      else if (what < 192) s += Utf8(Pick(0x80, 0x7FF));
+      else if (what < 195) s += Utf8(Pick(0x10000, 0x10FFFF));
+      else s += Utf8(Pick(0x3000, 0x303F));
+    }
     return s;
   }
 
@@ -141,6 +166,41 @@ TEST(Differential, RandomLongerTexts) {
     CompareAll(gen.Characters(n));
     CompareAll(gen.Tagged(n));
     CompareAll(gen.ClassBytes(n));
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Long runs of three-byte characters, valid or with one byte spoiled or the
+// end cut off.
+TEST(Differential, RunsOfThreeByteCharacters) {
+  Generator gen(936);
+  for (int round = 0; round < 600; ++round) {
+    std::string text = gen.ThreeByteRuns(gen.Pick(40, 900));
+    if (round % 3 == 1) text[gen.Pick(0, text.size() - 1)] = static_cast<char>(gen.Pick(1, 255));
+    if (round % 6 == 2) text.resize(text.size() - gen.Pick(1, 2));
+    CompareAll(text);
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Texts long enough to be copied in several chunks (16 KiB each, the walk
+// staying 128 bytes behind the copy), valid or with one fault: a fault past
+// the first chunks, where much has been converted already, or a sequence cut
+// off at the very end, still gives nothing.
+TEST(Differential, LongTextsAcrossCopyChunks) {
+  Generator gen(4096);
+  constexpr size_t kChunk = 16384;
+  for (int round = 0; round < 30; ++round) {
+    const size_t n = gen.Pick(2 * kChunk - 200, 3 * kChunk + 200);
+    std::string text = round % 3 == 2 ? gen.Tagged(n) : gen.ThreeByteRuns(n);
+    if (round % 3 == 0) {
+      // A fault around a chunk boundary or anywhere after the first chunk.
+      const size_t at = round % 2 == 0 ? kChunk * gen.Pick(1, 2) - 140 + gen.Pick(0, 280) : gen.Pick(kChunk, n - 1);
+      text[at] = static_cast<char>(gen.Pick(0x80, 0xFF));
+    } else if (round % 3 == 1 && round % 2 == 1) {
+      text += std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80").substr(0, gen.Pick(1, 6));
+    }
+    CompareAll(text);
     if (HasFatalFailure()) return;
   }
 }
