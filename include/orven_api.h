@@ -238,6 +238,30 @@ ORVN_API(int32_t) ORVN_GetSpeedDefault(int32_t language, int32_t* out1, int32_t*
 ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* out1, int32_t* out2);
 
 /* ------------------------------------------------------------------------
+ * File synthesis
+ *
+ * Renders a text into `fileName` with the voice (language, speaker): file
+ * type 0 WAV, 1 AU, anything else headerless; encoding as for the headers
+ * (VOX only in headerless files, else -6); `samplingRate` the file's rate
+ * (the voice's own, 8000 from a 16000 Hz voice, 16000 from an 8000 Hz voice,
+ * or any rate below the voice's). `attributes` (may be null) is applied
+ * when it starts with "<"; `dictionary` (may be null) is loaded for the
+ * request. 0 when the text was spoken, else the request's result or a
+ * negative code (-1 the file cannot be created, -3 no channel: the empty
+ * file stays). The file always ends with a header that fits its data.
+ * ---------------------------------------------------------------------- */
+ORVN_API(int32_t) ORVN_TextToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
+                                  int32_t samplingRate, const char* text, const char* fileName,
+                                  const char* attributes, const char* dictionary);
+/* Korean only (-12 otherwise). */
+ORVN_API(int32_t) ORVN_NameToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
+                                  int32_t samplingRate, const char* text, const char* fileName,
+                                  const char* attributes);
+ORVN_API(int32_t) ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
+                                 int32_t samplingRate, const char* text, const char* fileName,
+                                 const char* attributes);
+
+/* ------------------------------------------------------------------------
  * Audio headers and mixer
  *
  * Encoding index: 0 16-bit linear, 1 8-bit linear, 2 mu-law, 3 A-law,
@@ -267,6 +291,10 @@ ORVN_API(int32_t) ORVN_Linear8UnsignedEnCoding(int32_t count, const int16_t* sam
 /* Dialogic VOX ADPCM, two samples per byte (count/2 bytes; an odd last
  * sample is not coded). Shifts `samples` right by 4 in place. */
 ORVN_API(int32_t) ORVN_VOXADPCMEnCoding(int32_t count, int16_t* samples, uint8_t* out);
+/* G.721 32 kbit/s ADPCM, first sample in the high nibble: (count+1)/2 bytes. */
+ORVN_API(int32_t) ORVN_ADPCMEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
+/* Decodes `count` bytes of G.721 codes into 2*count samples. */
+ORVN_API(int32_t) ORVN_ADPCMDeCoding(int32_t count, const uint8_t* bytes, int16_t* samples);
 
 /* ------------------------------------------------------------------------
  * Sampling-rate conversion (16-bit mono). 16000 -> 8000 Hz low-pass filters

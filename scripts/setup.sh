@@ -29,7 +29,8 @@ packages=(
   binutils             # nm and objdump for the export check
   python3              # the code-page table generator and its up-to-date test
   libspandsp-dev       # an independent G.711 coder the encoder tests compare with
-  sox                  # an independent VOX decoder for the encoder tests
+  sox                  # an independent VOX decoder, and soxi reads the files the file entries write
+  ffmpeg               # ffprobe, a second independent reader of those files
 )
 
 if [ "$full" = 1 ]; then

@@ -13,6 +13,9 @@ namespace orven {
 struct LibraryState {
   std::atomic<int32_t> initialised{0};
   std::atomic<int32_t> lastError{0};
+  // The sampling rate of the voice most recently used for a file or live
+  // playback; initialisation leaves it alone.
+  std::atomic<int32_t> playbackRate{16000};
 };
 
 extern LibraryState g_library;

@@ -51,3 +51,12 @@ int32_t WriteFileHeader(const FileOutputRecord& record);
 void PatchFileHeader(const FileOutputRecord& record);
 
 }  // namespace orven::audio
+
+#include "orven_api.h"
+
+namespace orven::audio {
+
+// The synthesis callback of the file entries: `userData` is their record.
+int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk);
+
+}  // namespace orven::audio
