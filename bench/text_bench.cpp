@@ -27,12 +27,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bench_support.h"
 #include "text/code_pages.h"
 #include "text/markup.h"
 #include "text/utf8.h"
@@ -362,44 +362,21 @@ void ReportAgreement() {
   }
 }
 
-// Console output as usual, plus the best bytes/s of each benchmark over its
-// repetitions, for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const auto it = run.counters.find("bytes_per_second");
-      if (it == run.counters.end()) continue;
-      double& best = best_[run.run_name.function_name];
-      best = std::max(best, static_cast<double>(it->second));
-    }
-    ConsoleReporter::ReportRuns(runs);
+// The best of the repetitions for each side, and the ratios.
+void PrintSummary(const orven_bench::BestOfRepetitions& best) {
+  std::printf("\nBest of the repetitions, MB/s of input (1 MB = 1e6 bytes):\n");
+  std::printf("%-10s %10s %10s %10s %12s %12s  %s\n", "", "orven", "iconv", "ICU", "orven/iconv", "orven/ICU",
+              "at least 3x iconv and 1.5x ICU");
+  for (const char* language : kLanguageNames) {
+    const double ours = best.Best(std::string(language) + "/orven");
+    const double iconv = best.Best(std::string(language) + "/iconv");
+    const double icu = best.Best(std::string(language) + "/icu");
+    const double overIconv = orven_bench::Ratio(ours, iconv), overIcu = orven_bench::Ratio(ours, icu);
+    std::printf("%-10s %10.0f %10.0f %10.0f %11.2fx %11.2fx  %s\n", language, ours / 1e6, iconv / 1e6, icu / 1e6,
+                overIconv, overIcu, overIconv >= 3.0 && overIcu >= 1.5 ? "yes" : "no");
   }
-
-  void PrintSummary() const {
-    std::printf("\nBest of the repetitions, MB/s of input (1 MB = 1e6 bytes):\n");
-    std::printf("%-10s %10s %10s %10s %12s %12s  %s\n", "", "orven", "iconv", "ICU", "orven/iconv", "orven/ICU",
-                "at least 3x iconv and 1.5x ICU");
-    for (const char* language : kLanguageNames) {
-      const double ours = Best(std::string(language) + "/orven");
-      const double iconv = Best(std::string(language) + "/iconv");
-      const double icu = Best(std::string(language) + "/icu");
-      const double overIconv = iconv > 0 ? ours / iconv : 0.0;
-      const double overIcu = icu > 0 ? ours / icu : 0.0;
-      std::printf("%-10s %10.0f %10.0f %10.0f %11.2fx %11.2fx  %s\n", language, ours / 1e6, iconv / 1e6, icu / 1e6,
-                  overIconv, overIcu, overIconv >= 3.0 && overIcu >= 1.5 ? "yes" : "no");
-    }
-    std::printf("%-10s %10.0f\n", "markup", Best("markup/orven") / 1e6);
-  }
-
- private:
-  double Best(const std::string& name) const {
-    const auto it = best_.find(name);
-    return it == best_.end() ? 0.0 : it->second;
-  }
-  std::map<std::string, double> best_;
-};
+  std::printf("%-10s %10.0f\n", "markup", best.Best("markup/orven") / 1e6);
+}
 
 }  // namespace
 
@@ -414,19 +391,10 @@ int main(int argc, char** argv) {
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
-  std::vector<char*> args(argv, argv + argc);
-  std::string repetitions = "--benchmark_repetitions=5";
-  std::string interleaving = "--benchmark_enable_random_interleaving=true";
-  const auto given = [&](const char* flag) {
-    for (int i = 1; i < argc; ++i) {
-      if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0) return true;
-    }
-    return false;
-  };
-  if (!given("--benchmark_repetitions")) args.push_back(repetitions.data());
-  if (!given("--benchmark_enable_random_interleaving")) args.push_back(interleaving.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  if (!orven_bench::Initialize(argc, argv,
+                               {"--benchmark_repetitions=5", "--benchmark_enable_random_interleaving=true"})) {
+    return 1;
+  }
 
   for (int l = 0; l < kLanguages; ++l) {
     const auto language = static_cast<Language>(l);
@@ -438,9 +406,9 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("markup/orven", BM_StripMarkup)->Unit(benchmark::kMillisecond);
 
   ReportAgreement();
-  SummaryReporter reporter;
+  orven_bench::BestOfRepetitions reporter("bytes_per_second");
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintSummary();
+  PrintSummary(reporter);
   benchmark::Shutdown();
   return 0;
 }

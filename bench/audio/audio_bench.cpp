@@ -38,12 +38,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "orven_api.h"
 #include "speech_signal.h"
-
-#ifndef ORVEN_BENCH_FILE_OUTPUT
-#define ORVEN_BENCH_FILE_OUTPUT 0
-#endif
 
 namespace {
 
@@ -416,13 +413,11 @@ struct FileCase {
   int32_t fileType, encoding, rate;
 };
 
-#if ORVEN_BENCH_FILE_OUTPUT
 constexpr FileCase kFileCases[] = {
     {"file/wav16k_linear16", "16-bit WAV, 16000 Hz", 0, 0, 16000},
     {"file/wav8k_mulaw", "mu-law WAV, 8000 Hz", 0, 2, 8000},
     {"file/au8k_g721", "G.721 AU, 8000 Hz", 1, 5, 8000},
 };
-#endif
 
 constexpr int32_t kEnglish = 1;
 constexpr int32_t kToneSpeaker = 0;  // 16000 Hz
@@ -562,7 +557,6 @@ void BM_PlainFwriteChunks(benchmark::State& state) {
   if (!ok) state.SkipWithError("fwrite failed");
 }
 
-#if ORVEN_BENCH_FILE_OUTPUT
 std::string FilePath(const FileCase& c) { return Scratch().path() + "/" + (c.name + 5) + ".out"; }
 
 int32_t WriteFile(const FileCase& c) {
@@ -579,7 +573,6 @@ void BM_TextToFile(benchmark::State& state, const FileCase& c) {
   TimeIterations(state, c.name, Timing::ThreadCpu, [&] { result = WriteFile(c); });
   if (result != 0) state.SkipWithError("ORVN_TextToFile failed");
 }
-#endif
 
 // Before measuring: what the file entry writes for each case.
 void CheckFiles() {
@@ -587,7 +580,6 @@ void CheckFiles() {
   std::printf("\nfile output: English voice %d (16000 Hz), %zu characters, %zu bytes of PCM = %.2f s of audio\n",
               kToneSpeaker, SynthesisText().size(), pcm.size(), AudioSeconds());
   std::printf("temporary files in %s\n", Scratch().path().empty() ? "(none)" : Scratch().path().c_str());
-#if ORVEN_BENCH_FILE_OUTPUT
   // Expected data bytes: the voice delivers 100 ms chunks (1600 samples),
   // each halved to 800 samples for 8000 Hz; 16-bit takes 2 bytes a sample,
   // mu-law 1, G.721 half of one.
@@ -602,10 +594,6 @@ void CheckFiles() {
                 error ? 0ull : static_cast<unsigned long long>(size), size == header + data ? "=" : "DIFFERS FROM",
                 header, data);
   }
-#else
-  std::printf("the file benchmarks are not built: the library does not export ORVN_TextToFile, "
-              "ORVN_uLawEnCoding and ORVN_ADPCMEnCoding yet\n");
-#endif
 }
 
 // ---------------------------------------------------------------------------
@@ -678,7 +666,6 @@ void PrintFileSummary() {
                 perSecond(chunks.best), perSecond(chunks.median), chunks.best / plain.best,
                 chunks.median / plain.median);
   }
-#if ORVEN_BENCH_FILE_OUTPUT
   // The file step: the file run less the synthesis-only run.
   for (const FileCase& c : kFileCases) {
     const Figures f = FiguresOf(c.name);
@@ -688,16 +675,12 @@ void PrintFileSummary() {
                 f.median / 1e6, step / 1e6, stepMedian / 1e6, perSecond(step), perSecond(stepMedian),
                 step / plain.best, stepMedian / plain.median);
   }
-#else
-  std::printf("  the file runs are not built: the file step is not measured\n");
-#endif
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (!orven_bench::Initialize(argc, argv)) return 1;
 
   const bool bitExact = CheckRateConversion();
   CheckFiles();
@@ -718,10 +701,8 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("file/plain_fwrite_chunks", BM_PlainFwriteChunks)
       ->MinTime(1.0)
       ->Unit(benchmark::kMillisecond);
-#if ORVEN_BENCH_FILE_OUTPUT
   for (const FileCase& c : kFileCases)
     benchmark::RegisterBenchmark(c.name, BM_TextToFile, c)->MinTime(1.0)->Unit(benchmark::kMillisecond);
-#endif
 
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -10,15 +10,14 @@
 namespace orven_bench {
 namespace {
 
-constexpr double kRate = 16000.0;
-
 // A two-pole resonator with unit gain at its centre frequency; its centre
 // and bandwidth may move between samples.
 class Resonator {
  public:
+  explicit Resonator(double rate) : rate_(rate) {}
   void Tune(double frequency, double bandwidth) {
-    const double r = std::exp(-std::numbers::pi * bandwidth / kRate);
-    a1_ = 2.0 * r * std::cos(2.0 * std::numbers::pi * frequency / kRate);
+    const double r = std::exp(-std::numbers::pi * bandwidth / rate_);
+    a1_ = 2.0 * r * std::cos(2.0 * std::numbers::pi * frequency / rate_);
     a2_ = -r * r;
     gain_ = 1.0 - r;
   }
@@ -30,6 +29,7 @@ class Resonator {
   }
 
  private:
+  double rate_;
   double a1_ = 0, a2_ = 0, gain_ = 0, y1_ = 0, y2_ = 0;
 };
 
@@ -44,14 +44,15 @@ enum class Kind { Voiced, Fricative, Pause };
 
 }  // namespace
 
-std::vector<int16_t> SpeechLikeSignal(size_t n, uint32_t seed) {
+std::vector<int16_t> SpeechLikeSignal(size_t n, uint32_t seed, double rate) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> uniform(0.0, 1.0);
   std::normal_distribution<double> gauss(0.0, 1.0);
   auto between = [&](double lo, double hi) { return lo + (hi - lo) * uniform(random); };
 
   std::vector<double> signal(n, 0.0);
-  Resonator formant[3], hiss;
+  Resonator formant[3] = {Resonator(rate), Resonator(rate), Resonator(rate)}, hiss(rate);
+  const double hissScale = std::min(1.0, rate / 16000.0);  // fricatives stay below rate / 2
   double tilt1 = 0, tilt2 = 0;  // the glottal source's spectral tilt
   double phase = 0;
   Vowel from = kVowels[0];
@@ -75,11 +76,11 @@ std::vector<int16_t> SpeechLikeSignal(size_t n, uint32_t seed) {
     const double seconds = kind == Kind::Pause ? between(0.08, 0.40)
                            : kind == Kind::Fricative ? between(0.04, 0.12)
                                                      : between(0.12, 0.30);
-    const size_t length = std::min(n - at, static_cast<size_t>(seconds * kRate));
+    const size_t length = std::min(n - at, static_cast<size_t>(seconds * rate));
     const Vowel to = kVowels[random() % std::size(kVowels)];
     const double level = kind == Kind::Voiced ? between(0.6, 1.0) : between(0.15, 0.35);
-    const double hissCentre = between(4000, 6500);
-    hiss.Tune(hissCentre, 1500);
+    const double hissCentre = between(4000, 6500) * hissScale;
+    hiss.Tune(hissCentre, 1500 * hissScale);
 
     for (size_t i = 0; i < length; ++i, ++at) {
       const double progress = static_cast<double>(i) / static_cast<double>(length);
@@ -96,7 +97,7 @@ std::vector<int16_t> SpeechLikeSignal(size_t n, uint32_t seed) {
           formant[2].Tune(from.f3 + (to.f3 - from.f3) * g, 200);
         }
         const double f0 = std::max(90.0, phraseF0 * (1.0 - 0.25 * progress)) * (1.0 + 0.01 * gauss(random));
-        phase += f0 / kRate;
+        phase += f0 / rate;
         double pulse = 0;
         if (phase >= 1.0) {
           phase -= 1.0;
