@@ -14,15 +14,9 @@ DictResult parseUserDictionary(std::string_view bytes, UserDictionary& out) {
   if (bytes.size() > kDictMaxBytes) return {DictError::tooLarge, 0, 0};
 
   UserDictionary dict;
-  int32_t lineNo = 0;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    std::size_t end = bytes.find('\n', pos);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  LineReader lines(bytes);
+  for (std::string_view line; lines.next(line);) {
+    const int32_t lineNo = lines.number();
     if (line.empty() || line.front() == '#') continue;
 
     const std::size_t tab = line.find('\t');

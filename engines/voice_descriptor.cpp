@@ -58,15 +58,9 @@ DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& o
 
   VoiceDescriptor voice;
   bool haveName = false, haveBackend = false, haveRate = false;
-  int32_t lineNo = 0;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    std::size_t end = bytes.find('\n', pos);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  LineReader lines(bytes);
+  for (std::string_view line; lines.next(line);) {
+    const int32_t lineNo = lines.number();
     line = trim(line);
     if (line.empty() || line.front() == '#') continue;
 

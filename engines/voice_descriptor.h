@@ -47,6 +47,29 @@ struct DescriptorResult {
 // Parses `bytes`; fills `out` only on success.
 DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept;
 
+// Walks a text file's bytes line by line: each next() hands back a line
+// without its "\n" or "\r\n" and counts it (number() is 1-based).
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+  bool next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos_ = end + 1;
+    ++number_;
+    return true;
+  }
+  int32_t number() const { return number_; }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int32_t number_ = 0;
+};
+
 // Reads at most `limit` bytes of a file into `out`. False when the file cannot
 // be opened or a read fails. A file longer than `limit` yields exactly `limit`
 // bytes, so a caller that asks for one byte more than it accepts can tell.
