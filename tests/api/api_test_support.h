@@ -1,12 +1,14 @@
-// Shared fixture and helpers for the black-box tests of the exports, run
-// against the stand-in engines and their test-control interface.
+// Fixtures and helpers for the black-box tests of the exports, run against
+// the stand-in engines and their test-control interface.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cinttypes>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,16 +23,9 @@ inline constexpr int32_t kLanguages[] = {ORVN_KOREAN, ORVN_ENGLISH, ORVN_CHINESE
 // The repository's voice database: speakers 0 (16 kHz), 1 (8 kHz), 9 (16 kHz).
 inline std::string VoicesDir() { return ORVEN_SOURCE_DIR "/voices"; }
 
-// The directory string an engine receives for the voices directory.
-inline std::string VoicesDirForEngine() { return VoicesDir() + "/"; }
-
-// The exported name of an engine operation in a language, from the same
-// table the library dispatches with ("load", 1 -> "LoadEngTTSEngineEx").
+// The exported name of an engine operation in a language ("load", 1 -> "LoadEngTTSEngineEx").
 inline std::string EngineName(const std::string& op, int32_t language) {
-  struct Row {
-    const char* op;
-    const char* names[4];
-  };
+  struct Row { const char* op; const char* names[4]; };
   static const Row rows[] = {
 #define ORVN_T_ROW_(ret, op, kor, eng, chi, jap, params, args) {#op, {#kor, #eng, #chi, #jap}},
       ORVN_ENGINE_COMMON_OPS(ORVN_T_ROW_)
@@ -44,45 +39,64 @@ inline std::string EngineName(const std::string& op, int32_t language) {
   return {};
 }
 
-// The engine log formats pointers as 0x<hex> or null.
+// Log entries read Name(arg, ...): pointers as 0x<hex> or null, strings quoted.
 inline std::string Ptr(const void* p) {
-  if (p == nullptr) return "null";
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%" PRIxPTR, reinterpret_cast<uintptr_t>(p));
+  char text[32] = "null";
+  if (p != nullptr) std::snprintf(text, sizeof text, "0x%" PRIxPTR, reinterpret_cast<uintptr_t>(p));
   return text;
 }
+inline std::string Quoted(const std::string& text) { return std::string("\"").append(text).append("\""); }
+inline std::string Logged(const std::string& name, std::initializer_list<std::string> args) {
+  std::string entry = name + "(";
+  for (const std::string& arg : args) entry.append(entry.back() == '(' ? "" : ", ").append(arg);
+  return entry + ")";
+}
+// The same for the engine operation `op` of a language.
+inline std::string Logged(const char* op, int32_t language, std::initializer_list<std::string> args) {
+  return Logged(EngineName(op, language), args);
+}
 
-inline std::vector<std::string> EngineLog(int32_t language) {
-  std::vector<std::string> entries;
-  int32_t count = SynTest_LogCount(language);
-  for (int32_t i = 0; i < count; ++i) {
-    int32_t length = SynTest_LogEntry(language, i, nullptr, 0);
-    std::string entry(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+using Log = std::vector<std::string>;
+inline Log EngineLog(int32_t language) {
+  Log entries;
+  for (int32_t i = 0; i < SynTest_LogCount(language); ++i) {
+    std::string entry(static_cast<size_t>(SynTest_LogEntry(language, i, nullptr, 0)) + 1, '\0');
     SynTest_LogEntry(language, i, entry.data(), static_cast<int32_t>(entry.size()));
-    entry.resize(static_cast<size_t>(length > 0 ? length : 0));
-    entries.push_back(entry);
+    entries.push_back(entry.substr(0, entry.size() - 1));
   }
   return entries;
 }
-
-inline void ClearEngineLogs() {
-  for (int32_t language : kLanguages) SynTest_ClearLog(language);
+// The log entries of one engine function, in order.
+inline Log CallsTo(int32_t language, const std::string& name) {
+  Log calls;
+  for (const std::string& entry : EngineLog(language))
+    if (entry.rfind(name + "(", 0) == 0) calls.push_back(entry);
+  return calls;
+}
+inline void ClearEngineLogs() { for (int32_t language : kLanguages) SynTest_ClearLog(language); }
+inline bool EnginesUntouched() {
+  return std::none_of(std::begin(kLanguages), std::end(kLanguages), [](int32_t l) { return SynTest_LogCount(l) > 0; });
 }
 
-inline bool EnginesUntouched() {
-  for (int32_t language : kLanguages)
-    if (SynTest_LogCount(language) != 0) return false;
-  return true;
+// The last error after the call, which runs with a failure (-13) left in it.
+inline int32_t LastErrorAfter(const std::function<void()>& call) {
+  ORVN_GetTextLimitLength(7, 0);
+  call();
+  return ORVN_GetError();
 }
 
 // A fake channel record, for handles whose fields the library must refuse.
 struct FakeChannel {
-  int32_t language;
-  int32_t speaker;
+  int32_t language, speaker;
   int64_t engineOwned = 0;
 };
 
 inline int32_t NoopCallback(void*, ORVN_PcmChunk*) { return 0; }
+inline ORVN_CHANNEL Open(int32_t language, int32_t speaker) {
+  return ORVN_CreateThread(nullptr, NoopCallback, language, speaker);
+}
+
+using Counts = std::array<int32_t, 2>;  // channels open, channel capacity
 
 // Every test starts initialised, with nothing loaded, default capacities,
 // no forced engine results and empty engine logs.
@@ -96,33 +110,41 @@ class ApiTest : public ::testing::Test {
     SynTest_Reset();
     ORVN_Initialize();
   }
-
   void TearDown() override {
     ORVN_Initialize();
     for (int32_t language : kLanguages) ORVN_UnLoadEngine(language);
     SynTest_Reset();
   }
-
   static void LoadVoices(int32_t language) {
     ASSERT_EQ(ORVN_LoadEngine(language, VoicesDir().c_str(), 0), 0);
     SynTest_ClearLog(language);
   }
-
-  static void LoadAllVoices() {
-    for (int32_t language : kLanguages) LoadVoices(language);
-  }
-
-  static std::array<int32_t, 2> ChannelInfo(int32_t language) {
-    std::array<int32_t, 2> info{-999, -999};
-    ORVN_GetChannelInfo(language, &info[0], &info[1]);
+  static void LoadAllVoices() { for (int32_t language : kLanguages) LoadVoices(language); }
+  // The channels open and the capacity of a language, or of one voice;
+  // -999 where the export wrote nothing.
+  static Counts ChannelInfo(int32_t language, int32_t speaker = -1) {
+    Counts info{-999, -999};
+    if (speaker < 0) ORVN_GetChannelInfo(language, &info[0], &info[1]);
+    if (speaker >= 0) ORVN_GetChannelInfoEx(language, speaker, &info[0], &info[1]);
     return info;
   }
+};
 
-  static std::array<int32_t, 2> ChannelInfoEx(int32_t language, int32_t speaker) {
-    std::array<int32_t, 2> info{-999, -999};
-    ORVN_GetChannelInfoEx(language, speaker, &info[0], &info[1]);
-    return info;
+// All voices loaded and a channel on speaker 0 of every language.
+class ChannelPerLanguageTest : public ApiTest {
+ protected:
+  void SetUp() override {
+    ApiTest::SetUp();
+    LoadAllVoices();
+    for (int32_t language : kLanguages) ASSERT_NE(channels_[language] = Open(language, 0), nullptr);
+    ClearEngineLogs();
   }
+  void TearDown() override {
+    ORVN_Initialize();
+    for (ORVN_CHANNEL channel : channels_) ORVN_DeleteThread(channel);
+    ApiTest::TearDown();
+  }
+  ORVN_CHANNEL channels_[4] = {};
 };
 
 }  // namespace orven_test

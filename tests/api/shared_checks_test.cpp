@@ -1,94 +1,148 @@
-// The three shared checks and their order, seen through the exports that
-// use them.
-#include <functional>
-
+// Initialisation, the last error, and the checks that open every export, in
+// their order.
 #include "api_test_support.h"
 
 namespace orven_test {
 namespace {
 
+// A row's call is RETURNS(export call), or LEAVES(call) for a void export;
+// uninitialised, nearly every export fails with -100 before anything else.
+#define RETURNS(...) [&] { return __VA_ARGS__; }
+#define LEAVES(...) [&] { __VA_ARGS__; return ORVN_GetError(); }
+struct Row {
+  std::function<int32_t()> call;
+  int32_t code, uninitialisedCode = ORVN_ERR_NOT_INITIALIZED;
+};
+
 using SharedChecksTest = ApiTest;
 
-struct HandleCase {
-  const char* what;
-  int32_t language;
-  int32_t speaker;
-  int32_t expected;
-};
-
-// Language 1 speakers 0, 1 and 9 are loaded in these tests.
-const HandleCase kHandleCases[] = {
-    {"language 4 fails before the speaker is looked at", 4, 99, ORVN_ERR_LANGUAGE},
-    {"negative language", -1, 0, ORVN_ERR_LANGUAGE},
-    {"speaker 11", 1, 11, ORVN_ERR_SPEAKER},
-    {"negative speaker", 1, -1, ORVN_ERR_SPEAKER},
-    {"speaker 10 is never loaded", 1, 10, ORVN_ERR_NOT_LOADED},
-    {"speaker 2 has no voice", 1, 2, ORVN_ERR_NOT_LOADED},
-    {"another language's loaded speaker", 2, 0, ORVN_ERR_NOT_LOADED},
-};
-
-TEST_F(SharedChecksTest, ChannelHandleFieldsAreCheckedInOrder) {
+TEST_F(SharedChecksTest, InitialisationClearsTheLastErrorAndKeepsTheVoiceTable) {
   LoadVoices(ORVN_ENGLISH);
-  for (const HandleCase& c : kHandleCases) {
-    SCOPED_TRACE(c.what);
-    FakeChannel fake{c.language, c.speaker};
-    ORVN_Initialize();
-    ORVN_DeleteThread(&fake);
-    EXPECT_EQ(ORVN_GetError(), c.expected);
+  ORVN_CHANNEL channel = Open(ORVN_ENGLISH, 0);
+  ORVN_UnInitialize();
+  EXPECT_EQ(ORVN_GetError(), 0);
+  ORVN_UnInitialize();
+  EXPECT_EQ(ORVN_GetError(), ORVN_ERR_NOT_INITIALIZED);
+  EXPECT_EQ(ORVN_GetError(), ORVN_ERR_NOT_INITIALIZED) << "reading it changes nothing";
+  // The library-wide option defaults are refused too (the table below uses channels).
+  int32_t a, b;
+  for (int32_t result : {ORVN_SetTextFormat(nullptr, 1), ORVN_GetSentDelimLF(nullptr),
+                         ORVN_SetPauseLength(nullptr, 1, 2), ORVN_GetPauseLength(nullptr, &a, &b)})
+    EXPECT_EQ(result, ORVN_ERR_NOT_INITIALIZED);
+  for (int round = 0; round < 2; ++round) {  // twice is harmless
+    EXPECT_EQ(ORVN_Initialize(), 0);
+    EXPECT_EQ(ORVN_GetError(), 0);
+    EXPECT_EQ(ChannelInfo(ORVN_ENGLISH, 0), Counts({1, 64}));
   }
-  ORVN_DeleteThread(nullptr);
-  EXPECT_EQ(ORVN_GetError(), ORVN_ERR_NULL_HANDLE);
-  EXPECT_TRUE(EnginesUntouched());
+  ORVN_DeleteThread(channel);
 }
 
-// Every export that checks a (language, speaker) pair answers alike.
-TEST_F(SharedChecksTest, VoiceCheckIsTheSameForEveryVoiceExport) {
-  LoadVoices(ORVN_ENGLISH);
-  const std::vector<std::pair<const char*, std::function<int32_t(int32_t, int32_t)>>> exports = {
-      {"CreateThread",
-       [](int32_t l, int32_t s) { return ORVN_CreateThread(nullptr, NoopCallback, l, s) ? 0 : ORVN_GetError(); }},
-      {"GetChannelInfoEx",
-       [](int32_t l, int32_t s) {
-         int32_t a, b;
-         ORVN_GetChannelInfoEx(l, s, &a, &b);
-         return ORVN_GetError();
-       }},
-      {"GetTextLimitLength", [](int32_t l, int32_t s) { return ORVN_GetTextLimitLength(l, s); }},
-      {"GetDBInfo",
-       [](int32_t l, int32_t s) {
-         ORVN_DbInfo info{};
-         ORVN_GetDBInfo(l, s, &info);
-         return ORVN_GetError();
-       }},
-  };
-  for (const auto& [name, call] : exports) {
-    for (const HandleCase& c : kHandleCases) {
-      SCOPED_TRACE(std::string(name) + ": " + c.what);
-      ORVN_Initialize();
-      EXPECT_EQ(call(c.language, c.speaker), c.expected);
-      EXPECT_EQ(ORVN_GetError(), c.expected);
+using ArgumentChecksTest = ChannelPerLanguageTest;
+
+// The shared checks and each export's own checks after them, in order; a
+// refusal reaches no engine. Japanese is unloaded, Korean has three speakers.
+TEST_F(ArgumentChecksTest, EachRefusalHasItsCodeAndReachesNoEngine) {
+  ORVN_DeleteThread(channels_[ORVN_JAPANESE]);
+  channels_[ORVN_JAPANESE] = nullptr;
+  ORVN_UnLoadEngine(ORVN_JAPANESE);
+  constexpr int32_t ja = ORVN_JAPANESE, kLanguage = ORVN_ERR_LANGUAGE, kSpeaker = ORVN_ERR_SPEAKER,
+                    kNotLoaded = ORVN_ERR_NOT_LOADED, kArg = ORVN_ERR_INVALID_ARG, kRange = ORVN_ERR_RANGE,
+                    kKoreanOnly = ORVN_ERR_KOREAN_ONLY;
+  ORVN_CHANNEL ko = channels_[ORVN_KOREAN], en = channels_[ORVN_ENGLISH];
+  FakeChannel badSpeaker{0, 11}, badLanguage{4, 0};
+  int32_t a = -5, b = -5;
+  ORVN_EngineInfo info;
+  ORVN_DbInfo db;
+  db.samplingRate = 77;
+  // The shared checks go language, speaker (0..10), then whether that voice
+  // is loaded; speaker 10 never is, and a neighbouring loaded slot is no help.
+  const std::pair<int32_t, int32_t> voices[] = {{4, 99}, {-1, 0}, {1, 11}, {1, -1}, {1, 10}, {2, 2}, {3, 0}};
+  const int32_t voiceCodes[] = {kLanguage, kLanguage, kSpeaker, kSpeaker, kNotLoaded, kNotLoaded, kNotLoaded};
+  FakeChannel fakes[std::size(voices)];
+  std::vector<Row> rows;
+  for (size_t i = 0; i < std::size(voices); ++i) {
+    const int32_t language = voices[i].first, speaker = voices[i].second;
+    FakeChannel* fake = &(fakes[i] = {language, speaker});
+    rows.push_back({[fake] { ORVN_DeleteThread(fake); return ORVN_GetError(); }, voiceCodes[i]});
+    rows.push_back({[=] { return ORVN_GetTextLimitLength(language, speaker); }, voiceCodes[i]});
+  }
+  rows.insert(rows.end(), {
+      {RETURNS(Open(3, 0) ? 0 : ORVN_GetError()), kNotLoaded}, {LEAVES(ORVN_GetChannelInfoEx(1, -1, &a, &b)), kSpeaker},
+      {LEAVES(ORVN_GetDBInfo(1, 10, &db)), kNotLoaded}, {LEAVES(ORVN_DeleteThread(nullptr)), ORVN_ERR_NULL_HANDLE},
+      {LEAVES(ORVN_GetChannelInfo(-1, &a, &b)), kLanguage}, {LEAVES(ORVN_GetChannelInfo(ja, &a, &b)), kNotLoaded},
+      // Loading, unloading and capacities (speaker 10 is never offered).
+      {RETURNS(ORVN_LoadEngine(4, "/x", 0)), kLanguage}, {RETURNS(ORVN_LoadEngine(ja, nullptr, 0)), kArg},
+      {RETURNS(ORVN_LoadEngineEx(-1, 0, "/x", 0)), kLanguage}, {RETURNS(ORVN_LoadEngineEx(ja, 11, "/x", 0)), kSpeaker},
+      {RETURNS(ORVN_LoadEngineEx(ja, 0, "", 0)), kArg},
+      {LEAVES(ORVN_UnLoadEngine(4)), kLanguage}, {LEAVES(ORVN_UnLoadEngineEx(-1, 0)), kLanguage},
+      {LEAVES(ORVN_UnLoadEngineEx(0, 11)), kSpeaker},
+      {RETURNS(ORVN_SetVoiceCapacity(4, 0, 1, 0)), kLanguage, kLanguage},
+      {RETURNS(ORVN_SetVoiceCapacity(0, 10, 1, 0)), kSpeaker, kSpeaker},
+      {RETURNS(ORVN_SetVoiceCapacity(0, -1, 1, 0)), kSpeaker, kSpeaker},
+      {RETURNS(ORVN_SetVoiceCapacity(0, 0, -1, 0)), kArg, kArg},
+      // Information.
+      {LEAVES(ORVN_GetChannelInfo(0, nullptr, &a)), kArg}, {LEAVES(ORVN_GetChannelInfo(0, &a, nullptr)), kArg},
+      {LEAVES(ORVN_GetChannelInfoEx(0, 0, nullptr, &a)), kArg},
+      {LEAVES(ORVN_GetChannelInfoEx(0, 0, &a, nullptr)), kArg},
+      {LEAVES(ORVN_GetEngineInfo(4, &info)), kLanguage}, {LEAVES(ORVN_GetEngineInfo(0, nullptr)), kArg},
+      {LEAVES(ORVN_GetDBInfo(0, 0, nullptr)), kArg},
+      // Requests: the channel, the text, the buffer size, then Korean only.
+      {RETURNS(ORVN_TextToSpeech(&badSpeaker, nullptr, 1)), kSpeaker},
+      {RETURNS(ORVN_NameToSpeech(ko, nullptr, 1)), kArg},
+      {RETURNS(ORVN_SMSToSpeech(en, "", 1)), kArg}, {RETURNS(ORVN_NameToSpeech(en, "x", 1)), kKoreanOnly},
+      {RETURNS(ORVN_SMSToSpeech(channels_[ORVN_CHINESE], "x", 1)), kKoreanOnly},
+      {RETURNS(ORVN_StopTextToSpeech(nullptr)), ORVN_ERR_NULL_HANDLE},
+      {RETURNS(ORVN_TextToPcmBuf(&badSpeaker, nullptr, 1, 1)), kSpeaker},
+      {RETURNS(ORVN_TextToPcmBuf(ko, nullptr, 1, 1)), kArg}, {RETURNS(ORVN_NameToPcmBuf(ko, "", 1, 99999)), kArg},
+      {RETURNS(ORVN_SMSToPcmBuf(ko, "x", 1, 1023)), kRange}, {RETURNS(ORVN_TextToPcmBuf(ko, "x", 1, 64001)), kRange},
+      {RETURNS(ORVN_NameToPcmBuf(en, "x", 1, 0)), kRange}, {RETURNS(ORVN_NameToPcmBuf(en, "x", 1, 2048)), kKoreanOnly},
+      {RETURNS(ORVN_SMSToPcmBuf(en, "x", 1, 2048)), kKoreanOnly},
+      // Options, voice attributes and speakers: the channel, then the value.
+      {RETURNS(ORVN_SetLipSync(&badSpeaker, 1)), kSpeaker}, {RETURNS(ORVN_GetReadGwalho(&badLanguage)), kLanguage},
+      {RETURNS(ORVN_SetPauseLength(&badSpeaker, 1, 2)), kSpeaker},
+      {RETURNS(ORVN_SetVolume(&badLanguage, 201)), kLanguage}, {RETURNS(ORVN_SetVolume(ko, -1)), kRange},
+      {RETURNS(ORVN_SetVolume(ko, 201)), kRange}, {RETURNS(ORVN_SetSpeed(ko, 49)), kRange},
+      {RETURNS(ORVN_SetSpeed(ko, 201)), kRange}, {RETURNS(ORVN_SetPitch(ko, 79)), kRange},
+      {RETURNS(ORVN_SetPitch(ko, 121)), kRange}, {RETURNS(ORVN_SetPitch(ko, INT32_MIN)), kRange},
+      {RETURNS(ORVN_ChangeAttr(ko, nullptr)), kArg}, {RETURNS(ORVN_ChangeAttr(ko, "")), kArg},
+      {RETURNS(ORVN_ChangeSpeaker(nullptr, 0)), ORVN_ERR_NULL_HANDLE},
+      {RETURNS(ORVN_ChangeSpeaker(&badLanguage, 0)), kLanguage},
+      {RETURNS(ORVN_ChangeSpeaker(en, 11)), kSpeaker}, {RETURNS(ORVN_ChangeSpeaker(en, 10)), kNotLoaded},
+      // A missing pause output is reported as -100, before the channel.
+      {RETURNS(ORVN_GetPauseLength(ko, nullptr, &b)), ORVN_ERR_NOT_INITIALIZED},
+      {RETURNS(ORVN_GetPauseLength(&badSpeaker, &a, nullptr)), ORVN_ERR_NOT_INITIALIZED},
+      // Default queries: the voice or language, then the outputs.
+      {RETURNS(ORVN_GetPitchDefault(0, 5, &a, &a)), kNotLoaded},
+      {RETURNS(ORVN_GetPitchDefault(0, 0, &a, nullptr)), kArg},
+      {RETURNS(ORVN_GetPitchDefault(0, 11, nullptr, &a)), kSpeaker},
+      {RETURNS(ORVN_GetSpeedDefault(9, nullptr, nullptr)), kLanguage},
+      {RETURNS(ORVN_GetSpeedDefault(ja, &a, &a)), kNotLoaded}, {RETURNS(ORVN_GetSpeedDefault(0, &a, nullptr)), kArg},
+      {RETURNS(ORVN_GetVolumeDefault(ja, &a, &a)), kNotLoaded}, {RETURNS(ORVN_GetVolumeDefault(0, nullptr, &a)), kArg},
+      // Dictionaries, effect databases and tag reading (one loaded speaker only).
+      {RETURNS(ORVN_LoadUserDict(&badSpeaker, nullptr, &a, &b)), kSpeaker},
+      {LEAVES(ORVN_UnLoadUserDict(&badSpeaker)), kSpeaker},
+      {RETURNS(ORVN_LoadUserDict(ko, nullptr, &a, &b)), kArg}, {RETURNS(ORVN_LoadUserDict(ko, "d", nullptr, &b)), kArg},
+      {RETURNS(ORVN_ChangeUserDict(ko, "d", &a, nullptr)), kArg},
+      {RETURNS(ORVN_LoadUserEffDB(4, nullptr, nullptr, 9, 0)), kLanguage},
+      {RETURNS(ORVN_LoadUserEffDB(ja, nullptr, nullptr, 9, 0)), kNotLoaded},
+      {RETURNS(ORVN_LoadUserEffDB(0, nullptr, "b", 9, 0)), kArg}, {RETURNS(ORVN_LoadUserEffDB(0, "a", "", 9, 0)), kArg},
+      {RETURNS(ORVN_LoadUserEffDB(0, "a", "b", 3, 0)), kArg}, {RETURNS(ORVN_LoadUserEffDB(0, "a", "b", -1, 0)), kArg},
+      {LEAVES(ORVN_UnLoadUserEffDB(ja)), kNotLoaded}, {LEAVES(ORVN_SetEffectTagRead(4, 5)), kLanguage},
+      {LEAVES(ORVN_SetEffectTagRead(0, 1)), kNotLoaded}, {RETURNS(ORVN_GetEffectTagRead(0)), kNotLoaded}});
+  ClearEngineLogs();
+  for (bool initialised : {true, false}) {
+    for (size_t row = 0; row < rows.size(); ++row) {
+      const int32_t code = initialised ? rows[row].code : rows[row].uninitialisedCode;
+      // A different failure (-13 or -6) is left in the last error first.
+      ORVN_SetVoiceCapacity(code == kLanguage ? 0 : 4, 0, -1, 0);
+      EXPECT_EQ(rows[row].call(), code) << "row " << row << (initialised ? "" : ", uninitialised");
+      EXPECT_EQ(ORVN_GetError(), code) << "row " << row << (initialised ? "" : ", uninitialised");
     }
+    ORVN_UnInitialize();
   }
   EXPECT_TRUE(EnginesUntouched());
-}
-
-TEST_F(SharedChecksTest, LanguageCheckNeedsOneLoadedSpeakerOfTheLanguage) {
-  LoadVoices(ORVN_ENGLISH);
-  int32_t inUse = -5, capacity = -5;
-  const std::pair<int32_t, int32_t> cases[] = {
-      {4, ORVN_ERR_LANGUAGE}, {-1, ORVN_ERR_LANGUAGE}, {ORVN_KOREAN, ORVN_ERR_NOT_LOADED}};
-  for (auto [language, expected] : cases) {
-    ORVN_Initialize();
-    ORVN_GetChannelInfo(language, &inUse, &capacity);
-    EXPECT_EQ(ORVN_GetError(), expected) << language;
-  }
-  EXPECT_EQ(inUse, -5);
-  EXPECT_EQ(capacity, -5);
-}
-
-TEST_F(SharedChecksTest, SpeakerTenOfOneLanguageIsNotLoadedWhateverElseIs) {
-  LoadAllVoices();
-  EXPECT_EQ(ORVN_GetTextLimitLength(ORVN_KOREAN, 10), ORVN_ERR_NOT_LOADED);
+  EXPECT_EQ(Counts({a, b}), Counts({-5, -5}));
+  EXPECT_EQ(Counts({db.dbStatus, db.samplingRate}), Counts({-1, 77})) << "a refused query marks only the status";
 }
 
 }  // namespace
