@@ -1,36 +1,36 @@
-// Files and samples for the audio tests.
+// Files, signals and oracle checks shared by the audio tests.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include <random>
 
 #include "orven_api.h"
 
 namespace orven_test {
 
 using Bytes = std::vector<uint8_t>;
+using Samples = std::vector<int16_t>;
+inline constexpr double kPi = 3.14159265358979323846;
+
+// Oracle tools are required when ORVEN_REQUIRE_ORACLES is set (CI); otherwise a missing one skips.
+#define REQUIRE_TOOL(tool)                                                                           \
+  if (std::system("command -v " tool " >/dev/null 2>&1") != 0) {                                     \
+    if (std::getenv("ORVEN_REQUIRE_ORACLES")) FAIL() << tool " is missing and oracles are required"; \
+    GTEST_SKIP() << tool " is missing";                                                              \
+  }
 
 // A fresh directory per test, removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            (std::string("orven-audio-") + info->test_suite_name() + "-" + info->name());
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
+struct TempDir {
+  std::string path = (std::filesystem::temp_directory_path() / "orven-audio-XXXXXX").string();
+  TempDir() { EXPECT_NE(mkdtemp(path.data()), nullptr); }
+  ~TempDir() { std::filesystem::remove_all(path); }
+  std::string operator/(const std::string& name) const { return (std::filesystem::path(path) / name).string(); }
 };
 
 inline Bytes ReadFile(const std::string& path) {
@@ -39,39 +39,68 @@ inline Bytes ReadFile(const std::string& path) {
 }
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
-
-inline uint32_t Le32(const Bytes& b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
-}
-inline uint16_t Le16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-inline uint32_t Be32(const Bytes& b, size_t at) {
-  return (uint32_t{b[at]} << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A file of the given container with `data` after the library's own header.
 inline Bytes Container(int32_t fileType, int32_t encoding, int32_t rate, const Bytes& data) {
-  uint8_t header[ORVN_WAVE_HEADER_MAX] = {};
-  int32_t length = 0;
+  Bytes file(ORVN_WAVE_HEADER_MAX);
   const auto size = static_cast<int32_t>(data.size());
-  if (fileType == 0) length = ORVN_MakeWaveHeader(encoding, rate, size, header);
-  if (fileType == 1) length = ORVN_MakeAuHeader(encoding, rate, size, header);
-  Bytes file(header, header + length);
+  file.resize(fileType == 0   ? ORVN_MakeWaveHeader(encoding, rate, size, file.data())
+              : fileType == 1 ? ORVN_MakeAuHeader(encoding, rate, size, file.data())
+                              : 0);
   file.insert(file.end(), data.begin(), data.end());
   return file;
 }
 
 // 16-bit samples as the container stores them.
-inline Bytes Samples16(const std::vector<int16_t>& samples, bool bigEndian) {
-  Bytes bytes;
-  for (int16_t s : samples) {
-    const auto u = static_cast<uint16_t>(s);
-    bytes.push_back(static_cast<uint8_t>(bigEndian ? u >> 8 : u));
-    bytes.push_back(static_cast<uint8_t>(bigEndian ? u : u >> 8));
-  }
+inline Bytes Samples16(const Samples& samples, bool bigEndian) {
+  Bytes bytes(2 * samples.size());
+  for (size_t i = 0; i < samples.size(); ++i)
+    bytes[2 * i + bigEndian] = static_cast<uint8_t>(samples[i]),
+                  bytes[2 * i + !bigEndian] = static_cast<uint8_t>(samples[i] >> 8);
   return bytes;
+}
+
+// n samples f(0), f(1), ... rounded and clamped to 16 bits; a sine at 8 kHz.
+template <class F>
+Samples Make(int n, F f) {
+  Samples x(n);
+  for (int i = 0; i < n; ++i) x[i] = static_cast<int16_t>(std::lround(std::clamp<double>(f(i), -32768, 32767)));
+  return x;
+}
+inline Samples Tone(double hz, double amplitude, int n = 8000) {
+  return Make(n, [=](int i) { return amplitude * std::sin(2 * kPi * hz * i / 8000); });
+}
+
+// Speech-like at 8 kHz: syllables of a jittered glottal pulse through three
+// random formant resonators, some of them silent; peak 29000.
+inline Samples SpeechLike(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> u(0, 1);
+  std::vector<double> v;
+  double phase = 0, y1[3] = {}, y2[3] = {}, peak = 1e-9;
+  while (v.size() < n) {
+    const size_t length = 400 + rng() % 1600;
+    const double f[3] = {300 + 500 * u(rng), 900 + 1300 * u(rng), 2400 + 800 * u(rng)};
+    const double pitch = 90 + 130 * u(rng), level = u(rng) < 0.15 ? 0 : std::pow(10.0, -u(rng));
+    for (size_t i = 0; i < length; ++i) {
+      phase += pitch * (1 + 0.16 * (u(rng) - 0.5)) / 8000;
+      phase -= std::floor(phase);
+      double s = phase < 0.4 ? std::sin(kPi * phase / 0.4) : -0.25;
+      for (int k = 0; k < 3; ++k) {
+        const double r = std::exp(-kPi * (80 + 40 * k) / 8000),
+                     y = s + 2 * r * std::cos(2 * kPi * f[k] / 8000) * y1[k] - r * r * y2[k];
+        y2[k] = y1[k], y1[k] = y, s = y;
+      }
+      v.push_back(level * std::sin(kPi * static_cast<double>(i) / static_cast<double>(length)) * s);
+    }
+  }
+  for (size_t i = 0; i < n; ++i) peak = std::max(peak, std::fabs(v[i]));
+  Samples s(n);
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<int16_t>(std::lround(29000 * v[i] / peak));
+  return s;
 }
 
 }  // namespace orven_test

@@ -1,83 +1,51 @@
-// The exported WAV and AU header builders.
-#include <cstring>
-
+// The exported WAV and AU header builders, byte for byte.
 #include "audio_test_support.h"
 
 namespace orven_test {
 namespace {
 
-struct WaveCase {
-  int32_t encoding;
-  int32_t length;
-  uint16_t formatTag, blockAlign, bits;
-};
-
-TEST(WaveHeader, EveryEncodingWithAWaveFormHasItsFields) {
-  const WaveCase cases[] = {{0, 44, 1, 2, 16}, {1, 44, 1, 1, 8}, {2, 46, 7, 1, 8}, {3, 46, 6, 1, 8}};
-  for (const WaveCase& c : cases) {
-    SCOPED_TRACE(c.encoding);
-    Bytes h(ORVN_WAVE_HEADER_MAX, 0xEE);
-    ASSERT_EQ(ORVN_MakeWaveHeader(c.encoding, 11025, 1000, h.data()), c.length);
-    EXPECT_EQ(std::string(h.begin(), h.begin() + 4), "RIFF");
-    EXPECT_EQ(Le32(h, 4), 1000u + c.length - 8);
-    EXPECT_EQ(std::string(h.begin() + 8, h.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(Le32(h, 16), c.length == 44 ? 16u : 18u);
-    EXPECT_EQ(Le16(h, 20), c.formatTag);
-    EXPECT_EQ(Le16(h, 22), 1);
-    EXPECT_EQ(Le32(h, 24), 11025u);
-    EXPECT_EQ(Le32(h, 28), 11025u * c.blockAlign);
-    EXPECT_EQ(Le16(h, 32), c.blockAlign);
-    EXPECT_EQ(Le16(h, 34), c.bits);
-    const size_t data = static_cast<size_t>(c.length) - 8;
-    if (c.length == 46) {
-      EXPECT_EQ(Le16(h, 36), 0);
-    }
-    EXPECT_EQ(std::string(h.begin() + data, h.begin() + data + 4), "data");
-    EXPECT_EQ(Le32(h, data + 4), 1000u);
-    if (c.length == 44) {
-      EXPECT_EQ(h[44], 0xEE) << "nothing past the header";
-    }
-  }
+Bytes Fields(std::initializer_list<std::pair<uint32_t, int>> fields, bool bigEndian = false) {  // (value, bytes)
+  Bytes out;
+  for (auto [value, bytes] : fields)
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> 8 * (bigEndian ? bytes - 1 - i : i)));
+  return out;
 }
 
-TEST(WaveHeader, WorkedValues) {
-  Bytes h(ORVN_WAVE_HEADER_MAX);
-  ASSERT_EQ(ORVN_MakeWaveHeader(0, 16000, 32000, h.data()), 44);
-  EXPECT_EQ(Le32(h, 4), 32036u);
-  EXPECT_EQ(Le32(h, 28), 32000u);
-  EXPECT_EQ(Le32(h, 40), 32000u);
-  ASSERT_EQ(ORVN_MakeWaveHeader(2, 8000, 1000, h.data()), 46);
-  EXPECT_EQ(Le32(h, 4), 1038u);
-}
-
-TEST(Headers, EncodingsWithoutAFormWriteNothing) {
-  for (int32_t encoding : {4, 5, -1, 6}) {
-    Bytes h(ORVN_WAVE_HEADER_MAX, 0xEE);
-    EXPECT_EQ(ORVN_MakeWaveHeader(encoding, 8000, 10, h.data()), 0) << encoding;
-    EXPECT_EQ(h, Bytes(ORVN_WAVE_HEADER_MAX, 0xEE));
+TEST(Headers, WaveAndAuHeadersHoldTheirFields) {
+  const uint32_t kRiff = 0x46464952, kWave = 0x45564157, kFmt = 0x20746D66, kData = 0x61746164;
+  // (encoding, format tag, bytes per sample); mu-law and A-law add an empty cbSize to the format chunk.
+  for (auto [encoding, tag, width] : {std::tuple{0, 1u, 2u}, {1, 1u, 1u}, {2, 7u, 1u}, {3, 6u, 1u}}) {
+    const bool extended = tag != 1;
+    Bytes want = Fields({{kRiff, 4},
+                         {1000u + (extended ? 38 : 36), 4},
+                         {kWave, 4},
+                         {kFmt, 4},
+                         {extended ? 18u : 16u, 4},
+                         {tag, 2},
+                         {1, 2},
+                         {11025, 4},
+                         {11025 * width, 4},
+                         {width, 2},
+                         {8 * width, 2},
+                         {0, extended ? 2 : 0},
+                         {kData, 4},
+                         {1000, 4}});
+    Bytes got(ORVN_WAVE_HEADER_MAX + 1, 0xEE);
+    EXPECT_EQ(ORVN_MakeWaveHeader(encoding, 11025, 1000, got.data()), static_cast<int32_t>(want.size())) << encoding;
+    want.resize(got.size(), 0xEE);
+    EXPECT_EQ(got, want) << encoding;
   }
-  for (int32_t encoding : {4, -1, 6}) {
-    Bytes h(ORVN_AU_HEADER_BYTES, 0xEE);
-    EXPECT_EQ(ORVN_MakeAuHeader(encoding, 8000, 10, h.data()), 0) << encoding;
-    EXPECT_EQ(h, Bytes(ORVN_AU_HEADER_BYTES, 0xEE));
+  for (auto [encoding, field] : {std::pair{0, 3u}, {1, 2u}, {2, 1u}, {3, 27u}, {5, 23u}}) {
+    Bytes got(ORVN_AU_HEADER_BYTES + 1, 0xEE);
+    EXPECT_EQ(ORVN_MakeAuHeader(encoding, 8000, 500, got.data()), 24) << encoding;
+    EXPECT_EQ(got, Fields({{0x2E736E64, 4}, {24, 4}, {500, 4}, {field, 4}, {8000, 4}, {1, 4}, {0xEE, 1}}, true))
+        << encoding;
   }
-}
-
-TEST(AuHeader, SixBigEndianFields) {
-  const std::pair<int32_t, uint32_t> encodings[] = {{0, 3}, {1, 2}, {2, 1}, {3, 27}, {5, 23}};
-  for (auto [encoding, field] : encodings) {
-    Bytes h(ORVN_AU_HEADER_BYTES);
-    ASSERT_EQ(ORVN_MakeAuHeader(encoding, 8000, 500, h.data()), 24);
-    EXPECT_EQ(Bytes(h.begin(), h.begin() + 4), (Bytes{0x2E, 0x73, 0x6E, 0x64}));
-    EXPECT_EQ(Be32(h, 4), 24u);
-    EXPECT_EQ(Be32(h, 8), 500u);
-    EXPECT_EQ(Be32(h, 12), field);
-    EXPECT_EQ(Be32(h, 16), 8000u);
-    EXPECT_EQ(Be32(h, 20), 1u);
-  }
-  Bytes h(ORVN_AU_HEADER_BYTES);
-  ORVN_MakeAuHeader(3, 8000, 500, h.data());
-  EXPECT_EQ(Bytes(h.begin() + 12, h.begin() + 16), (Bytes{0x00, 0x00, 0x00, 0x1B}));
+  // Encodings without a form in the container write nothing.
+  Bytes h(ORVN_WAVE_HEADER_MAX, 0xEE);
+  for (int32_t encoding : {4, 5, -1, 6}) EXPECT_EQ(ORVN_MakeWaveHeader(encoding, 8000, 10, h.data()), 0) << encoding;
+  for (int32_t encoding : {4, -1, 6}) EXPECT_EQ(ORVN_MakeAuHeader(encoding, 8000, 10, h.data()), 0) << encoding;
+  EXPECT_EQ(h, Bytes(ORVN_WAVE_HEADER_MAX, 0xEE));
 }
 
 }  // namespace
