@@ -1,5 +1,10 @@
-// Many threads creating and deleting channels at once.
+// Many threads creating and deleting channels, and writing files, at once.
+#include <stdlib.h>
+
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "api_test_support.h"
@@ -59,6 +64,48 @@ TEST_F(ChannelConcurrencyTest, TheLimitHoldsUnderContentionAndNoCountLeaks) {
     EXPECT_EQ(ChannelInfo(language)[0], 0);
     EXPECT_EQ(SynTest_OpenChannels(language), 0);
   }
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// File entries on several threads, on voices of different rates (which
+// share the library-wide playback rate), each write the same bytes as the
+// same call made alone.
+TEST_F(ChannelConcurrencyTest, FileEntriesOnManyThreadsWriteWhatTheyWriteAlone) {
+  LoadAllVoices();
+  std::string dir = (std::filesystem::temp_directory_path() / "orven-files-XXXXXX").string();
+  ASSERT_NE(mkdtemp(dir.data()), nullptr);
+  struct Job {
+    int32_t language, speaker, fileType, encoding, rate;
+  };
+  const Job jobs[] = {{ORVN_KOREAN, 0, 0, 0, 16000}, {ORVN_ENGLISH, 1, 1, 5, 16000}, {ORVN_CHINESE, 0, 0, 2, 8000},
+                      {ORVN_JAPANESE, 1, 2, 4, 8000}, {ORVN_ENGLISH, 0, 1, 3, 11025}, {ORVN_KOREAN, 1, 0, 1, 8000}};
+  const auto write = [&](const Job& job, const std::string& path) {
+    return ORVN_TextToFile(job.language, job.speaker, job.fileType, job.encoding, job.rate, "concurrent files",
+                           path.c_str(), nullptr, nullptr);
+  };
+  std::vector<std::string> alone;
+  for (const Job& job : jobs) {
+    const std::string path = dir + "/alone";
+    ASSERT_EQ(write(job, path), 0);
+    alone.push_back(Contents(path));
+  }
+  std::atomic<int> faults{0};
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < std::size(jobs); ++t) {
+    threads.emplace_back([&, t] {
+      const std::string path = dir + "/" + std::to_string(t);
+      for (int round = 0; round < 20; ++round)
+        if (write(jobs[t], path) != 0 || Contents(path) != alone[t]) ++faults;
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(faults.load(), 0);
+  for (int32_t language : kLanguages) EXPECT_EQ(SynTest_OpenChannels(language), 0);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "audio/encoders/byte_coder_export.h"
 #include "orven_api.h"
 
 namespace orven::audio {
@@ -98,15 +99,12 @@ void EncodeALaw(const int16_t* samples, size_t count, uint8_t* out) {
 
 extern "C" {
 
-// Counts of 0 or less code nothing and are returned as given.
 ORVN_API(int32_t) ORVN_uLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  if (count > 0) orven::audio::EncodeMuLaw(samples, static_cast<size_t>(count), out);
-  return count;
+  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeMuLaw>(count, samples, out);
 }
 
 ORVN_API(int32_t) ORVN_aLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  if (count > 0) orven::audio::EncodeALaw(samples, static_cast<size_t>(count), out);
-  return count;
+  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeALaw>(count, samples, out);
 }
 
 }  // extern "C"

@@ -1,6 +1,7 @@
 // 8-bit linear array encoders and their exports.
 #include "audio/encoders/linear8.h"
 
+#include "audio/encoders/byte_coder_export.h"
 #include "orven_api.h"
 
 namespace orven::audio {
@@ -17,15 +18,12 @@ void EncodeLinear8Unsigned(const int16_t* samples, size_t count, uint8_t* out) {
 
 extern "C" {
 
-// Counts of 0 or less code nothing and are returned as given.
 ORVN_API(int32_t) ORVN_Linear8EnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  if (count > 0) orven::audio::EncodeLinear8(samples, static_cast<size_t>(count), out);
-  return count;
+  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeLinear8>(count, samples, out);
 }
 
 ORVN_API(int32_t) ORVN_Linear8UnsignedEnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  if (count > 0) orven::audio::EncodeLinear8Unsigned(samples, static_cast<size_t>(count), out);
-  return count;
+  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeLinear8Unsigned>(count, samples, out);
 }
 
 }  // extern "C"
