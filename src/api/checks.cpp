@@ -26,17 +26,26 @@ int32_t ValidateChannel(ORVN_CHANNEL handle, ChannelSlot* slot) {
   return ORVN_OK;
 }
 
-int32_t ValidateVoice(int32_t language, int32_t speaker) {
+int32_t CheckLanguageIndex(int32_t language) {
   if (!IsInitialised()) return Fail(ORVN_ERR_NOT_INITIALIZED);
   if (!IsValidLanguage(language)) return Fail(ORVN_ERR_LANGUAGE);
+  return ORVN_OK;
+}
+
+int32_t CheckVoiceIndex(int32_t language, int32_t speaker) {
+  if (int32_t check = CheckLanguageIndex(language); check != ORVN_OK) return check;
   if (!IsValidSpeaker(speaker)) return Fail(ORVN_ERR_SPEAKER);
+  return ORVN_OK;
+}
+
+int32_t ValidateVoice(int32_t language, int32_t speaker) {
+  if (int32_t check = CheckVoiceIndex(language, speaker); check != ORVN_OK) return check;
   if (SlotAt(language, speaker).loaded.get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
   return ORVN_OK;
 }
 
 int32_t ValidateLanguage(int32_t language) {
-  if (!IsInitialised()) return Fail(ORVN_ERR_NOT_INITIALIZED);
-  if (!IsValidLanguage(language)) return Fail(ORVN_ERR_LANGUAGE);
+  if (int32_t check = CheckLanguageIndex(language); check != ORVN_OK) return check;
   if (LanguageAt(language).loadedSpeakers.get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
   return ORVN_OK;
 }

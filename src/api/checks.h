@@ -14,6 +14,11 @@ struct ChannelSlot {
   int32_t speaker;
 };
 
+// The index checks every entry starts with: -100 not initialised, -13
+// language index outside 0..3, and for a voice -7 speaker outside 0..10.
+int32_t CheckLanguageIndex(int32_t language);
+int32_t CheckVoiceIndex(int32_t language, int32_t speaker);
+
 // -100 not initialised, -8 null handle, -13 language, -7 speaker, -10 not loaded.
 int32_t ValidateChannel(ORVN_CHANNEL handle, ChannelSlot* slot);
 // -100, -13, -7, -10.

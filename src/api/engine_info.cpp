@@ -21,14 +21,7 @@ void CopyField(char* to, const unsigned char* from, size_t field) {
 }  // namespace
 
 ORVN_API(void) ORVN_GetEngineInfo(int32_t language, ORVN_EngineInfo* info) {
-  if (!IsInitialised()) {
-    Fail(ORVN_ERR_NOT_INITIALIZED);
-    return;
-  }
-  if (!IsValidLanguage(language)) {
-    Fail(ORVN_ERR_LANGUAGE);
-    return;
-  }
+  if (CheckLanguageIndex(language) != ORVN_OK) return;
   if (info == nullptr) {
     Fail(ORVN_ERR_INVALID_ARG);
     return;

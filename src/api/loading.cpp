@@ -1,6 +1,7 @@
 // Loading and unloading voices.
 #include "api/loading.h"
 
+#include "api/checks.h"
 #include "api/engine_table.h"
 #include "api/library.h"
 #include "api/voice_capacity.h"
@@ -65,8 +66,7 @@ void UnloadEffectDatabase(int32_t language) {
 using namespace orven;
 
 ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, uint32_t loadOption) {
-  if (!IsInitialised()) return Fail(ORVN_ERR_NOT_INITIALIZED);
-  if (!IsValidLanguage(language)) return Fail(ORVN_ERR_LANGUAGE);
+  if (int32_t check = CheckLanguageIndex(language); check != ORVN_OK) return check;
   LanguageEntry& entry = LanguageAt(language);
   if (entry.loadedSpeakers.get() != 0) {
     SetLastError(ORVN_OK);
@@ -86,9 +86,7 @@ ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, ui
 
 ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const char* databasePath,
                                     uint32_t loadOption) {
-  if (!IsInitialised()) return Fail(ORVN_ERR_NOT_INITIALIZED);
-  if (!IsValidLanguage(language)) return Fail(ORVN_ERR_LANGUAGE);
-  if (!IsValidSpeaker(speaker)) return Fail(ORVN_ERR_SPEAKER);
+  if (int32_t check = CheckVoiceIndex(language, speaker); check != ORVN_OK) return check;
   VoiceSlot& slot = SlotAt(language, speaker);
   if (slot.loaded.get() == 1) {
     SetLastError(ORVN_OK);
@@ -110,14 +108,7 @@ ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const cha
 }
 
 ORVN_API(void) ORVN_UnLoadEngine(int32_t language) {
-  if (!IsInitialised()) {
-    Fail(ORVN_ERR_NOT_INITIALIZED);
-    return;
-  }
-  if (!IsValidLanguage(language)) {
-    Fail(ORVN_ERR_LANGUAGE);
-    return;
-  }
+  if (CheckLanguageIndex(language) != ORVN_OK) return;
   LanguageEntry& entry = LanguageAt(language);
   if (entry.loadedSpeakers.get() != 0) {
     UnloadEffectDatabase(language);
@@ -135,18 +126,7 @@ ORVN_API(void) ORVN_UnLoadEngine(int32_t language) {
 }
 
 ORVN_API(void) ORVN_UnLoadEngineEx(int32_t language, int32_t speaker) {
-  if (!IsInitialised()) {
-    Fail(ORVN_ERR_NOT_INITIALIZED);
-    return;
-  }
-  if (!IsValidLanguage(language)) {
-    Fail(ORVN_ERR_LANGUAGE);
-    return;
-  }
-  if (!IsValidSpeaker(speaker)) {
-    Fail(ORVN_ERR_SPEAKER);
-    return;
-  }
+  if (CheckVoiceIndex(language, speaker) != ORVN_OK) return;
   LanguageEntry& entry = LanguageAt(language);
   VoiceSlot& slot = entry.speakers[speaker];
   if (slot.loaded.get() != 0) {

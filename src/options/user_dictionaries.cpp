@@ -39,8 +39,7 @@ int32_t LoadDictionary(ORVN_CHANNEL channel, const char* path, int32_t* first, i
 // The effect-tag reading is only offered while exactly one speaker of the
 // language is loaded.
 int32_t CheckEffectTagLanguage(int32_t language) {
-  if (!IsInitialised()) return Fail(ORVN_ERR_NOT_INITIALIZED);
-  if (!IsValidLanguage(language)) return Fail(ORVN_ERR_LANGUAGE);
+  if (int32_t check = CheckLanguageIndex(language); check != ORVN_OK) return check;
   if (LanguageAt(language).loadedSpeakers.get() != 1) return Fail(ORVN_ERR_NOT_LOADED);
   return ORVN_OK;
 }
