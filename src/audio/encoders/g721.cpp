@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -35,14 +36,29 @@ namespace {
 
 // RECONST: log2 of the inverse quantizer's normalized output (units of 2^-7)
 // for each code I; |I| = 0 gives -2048, whose antilog is 0.
-static const int16_t kDqln[16] = {-2048, 4,   135, 213, 273, 323, 373, 425,
-                                  425,   373, 323, 273, 213, 135, 4,   -2048};
+constexpr int16_t kDqln[16] = {-2048, 4,   135, 213, 273, 323, 373, 425,
+                               425,   373, 323, 273, 213, 135, 4,   -2048};
 // FUNCTW: W(I), the scale factor multiplier (units of 2^-4).
 static const int16_t kW[16] = {-12,  18,  41,  64,  112, 198, 355, 1122,
                                1122, 355, 198, 112, 64,  41,  18,  -12};
 // FUNCTF: F(I), already shifted left by 9 as FILTA takes it.
 static const int16_t kF[16] = {0,      0,      0,      1 << 9, 1 << 9, 1 << 9, 3 << 9, 7 << 9,
                                7 << 9, 3 << 9, 1 << 9, 1 << 9, 1 << 9, 0,      0,      0};
+
+// UPB's gain for each code where DQn >= 0: 0 when DQ is 0 (codes 0 and 15),
+// else +-128 by DQ's sign. A table, as a branch on the code mispredicts.
+struct BStepRows {
+  alignas(16) int16_t lane[16][8];
+};
+constexpr BStepRows MakeBStepRows() {
+  BStepRows t{};
+  for (int code = 0; code < 16; ++code) {
+    for (int k = 0; k < 8; ++k) t.lane[code][k] = static_cast<int16_t>(((code + 1) & 15) < 2 ? 0 : code < 8 ? 128 : -128);
+  }
+  return t;
+}
+// Each gain repeated over eight lanes, so the vector form takes one load.
+constexpr BStepRows kBStep = MakeBStepRows();
 
 // LOG: DL, the base-2 logarithm of a magnitude below 2^15 (4-bit exponent
 // floor(log2), 7-bit mantissa; 0 and 1 both give 0).
@@ -79,8 +95,9 @@ static const LogThresholds kLogThresholds = MakeLogThresholds();
 inline int Clamp(int v, int lo, int hi) { return std::min(std::max(v, lo), hi); }
 
 // Exponent of the floating format: 0 for 0, else floor(log2 x) + 1. The
-// argument of countl_zero is never 0, so it needs no branch.
-constexpr int BitLength(uint32_t x) { return 31 - std::countl_zero((x << 1) | 1); }
+// argument of countl_zero is never 0, so it needs no branch; 31 ^ n equals
+// 31 - n for n in 0..31 and compiles to a single bit scan.
+constexpr int BitLength(uint32_t x) { return 31 ^ std::countl_zero((x << 1) | 1); }
 
 // FLOATA / FLOATB: sign and magnitude to the 11-bit floating format (bit 10
 // sign, bits 6-9 exponent, bits 0-5 mantissa). A non-zero magnitude has
@@ -96,17 +113,28 @@ constexpr int16_t ToFloat(int sign, int mag) {
 // which leaves 0 as well.
 constexpr int Antilog(int dql) { return ((128 + (dql & 127)) << 7) >> (14 - (dql >> 7)); }
 
-// ANTILOG then FLOATA, without the sign, for DQL = -1..1705 (a negative
-// DQL gives the value for -1: zero).
-struct DqFloatTable {
-  int16_t value[1707];
+// RECONST, ADDA, ANTILOG and FLOATA for every Y >> 2 (136..1280, as Y is
+// 544..5120) and every |I|: the magnitude of DQ and its floating form
+// without the sign. Once the code is known they take one load, where
+// computing them takes two dependent loads and the antilog's shifts.
+struct DqEntry {
+  int16_t mag;
+  int16_t flt;
 };
-constexpr DqFloatTable MakeDqFloatTable() {
-  DqFloatTable t{};
-  for (int dql = -1; dql <= 1705; ++dql) t.value[dql + 1] = ToFloat(0, Antilog(dql));
+struct DqTable {
+  DqEntry e[(5120 >> 2) - (544 >> 2) + 1][8];
+};
+constexpr DqTable MakeDqTable() {
+  DqTable t{};
+  for (int y4 = 544 >> 2; y4 <= 5120 >> 2; ++y4) {
+    for (int i = 0; i < 8; ++i) {
+      const int dql = kDqln[i] + y4;
+      t.e[y4 - (544 >> 2)][i] = {static_cast<int16_t>(Antilog(dql)), ToFloat(0, Antilog(dql))};
+    }
+  }
   return t;
 }
-static const DqFloatTable kDqFloat = MakeDqFloatTable();
+constexpr DqTable kDqTable = MakeDqTable();
 
 // ACCUM's outputs: the signal estimate SE and its zero section SEZ (15 bits).
 struct Estimate {
@@ -121,7 +149,7 @@ struct Estimate {
 // coefficient is cut to 14 bits (An >> 2, a 13-bit magnitude) and made
 // floating; the mantissas multiply with rounding (+48, >> 4) and the product
 // is scaled by 2^(AnEXP + SRnEXP - 19), keeping 15 bits of magnitude.
-inline int Fmult(int an, int srn) {
+[[gnu::always_inline]] inline int Fmult(int an, int srn) {
   const int shifted = an >> 2;
   const int anSign = shifted >> 31;  // -1 when An < 0
   const int anMag = ((shifted ^ anSign) - anSign) & 8191;
@@ -135,7 +163,7 @@ inline int Fmult(int an, int srn) {
 }
 
 // ACCUM over the six zero-section and two pole-section products.
-inline Estimate Predict(const AdpcmState& s) {
+[[gnu::always_inline]] inline Estimate Predict(const AdpcmState& s) {
   int zeros = 0;
   for (int i = 0; i < 6; ++i) zeros += Fmult(s.b[i], s.dq[i]);
   const int sezi = static_cast<int16_t>(zeros);
@@ -147,15 +175,16 @@ inline Estimate Predict(const AdpcmState& s) {
 struct Reconstructed {
   int16_t dq;  // DQ in the floating format
   int bStep;   // UPB's gain where DQn >= 0: 0 when DQ is 0, else +-128 by DQ's sign
+  int code;    // the code I, which indexes kBStep
   int sr;      // reconstructed signal SR (16 bits)
   bool tr;     // transition detected
 };
 
 // FLOATB of SR.
-inline int16_t SrFloat(int sr) { return ToFloat(sr < 0 ? 1 : 0, (sr < 0 ? -sr : sr) & 32767); }
+[[gnu::always_inline]] inline int16_t SrFloat(int sr) { return ToFloat(sr < 0 ? 1 : 0, (sr < 0 ? -sr : sr) & 32767); }
 
 // UPB with TRIGB, then FLOATA, FLOATB and DELAY of the values.
-inline void AdaptZeros(AdpcmState& s, const Reconstructed& r) {
+[[gnu::always_inline]] inline void AdaptZeros(AdpcmState& s, const Reconstructed& r) {
   if (r.tr) {
     for (int i = 0; i < 6; ++i) s.b[i] = 0;
   } else {
@@ -199,8 +228,9 @@ struct VectorState {
   __m128i dq = _mm_set1_epi16(32);
 };
 
-// Eight FMULT products as 16-bit lanes, as the scalar Fmult computes them.
-// Two exponents are found through single-precision floats, where every
+// The zero section's six FMULT products (lanes 0..5), as the scalar Fmult
+// computes them, summed in 32 bits: the low 16 bits of the result are
+// ACCUM's wrapped sum. Two exponents are found through single-precision floats, where every
 // value involved is exact:
 //  - the coefficient's magnitude (13 bits) converts exactly; its biased
 //    exponent minus 126 is AnEXP and its five leading fraction bits under
@@ -209,7 +239,7 @@ struct VectorState {
 //  - WAnMANT (8 bits) times 2^(AnEXP + SRnEXP - 19) is exact, and the
 //    truncating conversion back takes the integer part, which is the
 //    recommendation's shift.
-inline __m128i Products(__m128i coef, __m128i values) {
+[[gnu::always_inline]] inline int ZeroSection(__m128i coef, __m128i values) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i anSign = _mm_srai_epi16(coef, 15);
   const __m128i shifted = _mm_srai_epi16(coef, 2);
@@ -241,28 +271,31 @@ inline __m128i Products(__m128i coef, __m128i values) {
       _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(wanMant, zero)),
                                   _mm_castsi128_ps(_mm_slli_epi32(_mm_unpackhi_epi16(scale, zero), 23)))),
       mask);
-  const __m128i mag = _mm_packs_epi32(magLo, magHi);
-  const __m128i sign = _mm_xor_si128(anSign, srSign);
-  return _mm_sub_epi16(_mm_xor_si128(mag, sign), sign);
+  // Each product's sign as a factor +-1 (0 in lanes 6 and 7, which ACCUM
+  // leaves out), applied by the multiply-add that starts the sum: the
+  // magnitudes are below 2^15, so their 32-bit lanes read as a 16-bit
+  // magnitude over a zero.
+  const __m128i factor = _mm_and_si128(_mm_or_si128(_mm_xor_si128(anSign, srSign), _mm_set1_epi16(1)),
+                                       _mm_setr_epi16(-1, -1, -1, -1, -1, -1, 0, 0));
+  const __m128i sum = _mm_add_epi32(_mm_madd_epi16(magLo, _mm_unpacklo_epi16(factor, zero)),
+                                    _mm_madd_epi16(magHi, _mm_unpackhi_epi16(factor, zero)));
+  const __m128i h = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
+  return _mm_cvtsi128_si32(_mm_add_epi32(h, _mm_shuffle_epi32(h, _MM_SHUFFLE(2, 3, 0, 1))));
 }
 
-// ACCUM: 16-bit lane adds wrap as the recommendation's sums do.
-inline Estimate Predict(const VectorState& s) {
-  __m128i z = _mm_and_si128(Products(s.b, s.dq), _mm_setr_epi16(-1, -1, -1, -1, -1, -1, 0, 0));
-  z = _mm_add_epi16(z, _mm_srli_si128(z, 8));
-  z = _mm_add_epi16(z, _mm_srli_si128(z, 4));
-  z = _mm_add_epi16(z, _mm_srli_si128(z, 2));
-  const int sezi = static_cast<int16_t>(_mm_cvtsi128_si32(z));
+// ACCUM.
+[[gnu::always_inline]] inline Estimate Predict(const VectorState& s) {
+  const int sezi = static_cast<int16_t>(ZeroSection(s.b, s.dq));
   const int sei = static_cast<int16_t>(sezi + Fmult(s.a1, s.sr1) + Fmult(s.a2, s.sr2));
   return {sei >> 1, sezi >> 1};
 }
 
-inline void AdaptZeros(VectorState& s, const Reconstructed& r) {
+[[gnu::always_inline]] inline void AdaptZeros(VectorState& s, const Reconstructed& r) {
   if (r.tr) {
     s.b = _mm_setzero_si128();
   } else {
     const __m128i dqnSign = _mm_srai_epi16(_mm_slli_epi16(s.dq, 5), 15);
-    const __m128i step = _mm_set1_epi16(static_cast<int16_t>(r.bStep));
+    const __m128i step = _mm_load_si128(reinterpret_cast<const __m128i*>(kBStep.lane[r.code]));
     const __m128i update = _mm_sub_epi16(_mm_xor_si128(step, dqnSign), dqnSign);
     s.b = _mm_add_epi16(_mm_sub_epi16(s.b, _mm_srai_epi16(s.b, 8)), update);
   }
@@ -281,7 +314,7 @@ inline void AdaptZeros(VectorState& s, const Reconstructed& r) {
 // between YU and YL >> 6, both within 544..5120; the clamp changes nothing
 // then, and keeps the table reads in bounds for any other state.
 template <class State>
-inline int ScaleFactor(const State& s) {
+[[gnu::always_inline]] inline int ScaleFactor(const State& s) {
   const int yl6 = s.yl >> 6;
   const int al = s.ap >= 256 ? 64 : s.ap >> 2;
   // Division truncates toward zero: the sign-magnitude product's shift.
@@ -294,19 +327,25 @@ inline int ScaleFactor(const State& s) {
 struct Decisions {
   int mag[7];
 };
-inline Decisions DecisionMagnitudes(int y) {
+// Written out through index packs rather than loops: at -O2 the compiler
+// keeps a seven-step loop, and these run once a sample.
+template <size_t... K>
+inline Decisions DecisionMagnitudes(int y, std::index_sequence<K...>) {
   const uint16_t* row = kLogThresholds.mag + (y >> 2) - (kMinThreshold - kQuanLevels[0]);
-  Decisions d;
-  for (int k = 0; k < 7; ++k) d.mag[k] = row[kQuanLevels[k] - kQuanLevels[0]];
-  return d;
+  return {{row[kQuanLevels[K] - kQuanLevels[0]]...}};
+}
+inline Decisions DecisionMagnitudes(int y) { return DecisionMagnitudes(y, std::make_index_sequence<7>()); }
+
+template <size_t... K>
+inline int LevelsReached(int dqm, const Decisions& levels, std::index_sequence<K...>) {
+  return ((dqm >= levels.mag[K] ? 1 : 0) + ...);
 }
 
 // SUBTA, LOG, SUBTB, QUAN: the code I for the difference D = SL - SE.
-inline int Quantize(int d, const Decisions& levels) {
+[[gnu::always_inline]] inline int Quantize(int d, const Decisions& levels) {
   const int ds = d < 0 ? 1 : 0;
   const int dqm = ds != 0 ? -d : d;  // < 2^15: D fits 16 bits
-  int mag = 0;
-  for (int k = 0; k < 7; ++k) mag += dqm >= levels.mag[k] ? 1 : 0;
+  const int mag = LevelsReached(dqm, levels, std::make_index_sequence<7>());
   // A negative magnitude is coded 15 - |I|; zero is 1111 whatever the sign.
   return (mag ^ (ds * 15)) | (mag == 0 ? 15 : 0);
 }
@@ -316,11 +355,11 @@ inline int Quantize(int d, const Decisions& levels) {
 // the delay of PK: everything once the code I is known except the zero
 // predictor and the delay line (AdaptZeros).
 template <class State>
-inline Reconstructed Adapt(State& s, int code, int y, Estimate e) {
-  const int dql = kDqln[code] + (y >> 2);
+[[gnu::always_inline]] inline Reconstructed Adapt(State& s, int code, int y, Estimate e) {
   const int dqs = code >> 3;
-  const int dqMag = Antilog(dql);
-  const int dq = dqs != 0 ? -dqMag : dqMag;
+  const DqEntry dqe = kDqTable.e[(y >> 2) - (544 >> 2)][code ^ (-dqs & 15)];
+  const int dqMag = dqe.mag;
+  const int dq = (dqMag ^ -dqs) + dqs;  // no branch on the code's sign
 
   // SR and the partial reconstruction DQ + SEZ (no 16-bit wrap).
   const int sr = e.se + dq;
@@ -386,10 +425,9 @@ inline Reconstructed Adapt(State& s, int code, int y, Estimate e) {
   s.pk2 = s.pk1;
   s.pk1 = static_cast<int16_t>(pk0);
   // DQ is 0 exactly for |I| = 0 (codes 0 and 15), as every other DQLN is
-  // positive and so is Y >> 2; taken from the code, the gain does not wait
-  // for the antilog.
-  const int bStep = ((code + 1) & 15) < 2 ? 0 : 128 - 256 * dqs;
-  return {static_cast<int16_t>(kDqFloat.value[std::max(dql, -1) + 1] | dqs << 10), bStep, sr, tr};
+  // positive and so is Y >> 2; taken from the code (kBStep), the gain does
+  // not wait for the antilog.
+  return {static_cast<int16_t>(dqe.flt | dqs << 10), kBStep.lane[code][0], code, sr, tr};
 }
 
 template <class State>
@@ -444,12 +482,14 @@ size_t G721Encode(const int16_t* in, size_t n, uint8_t* out) {
   BufferState s = ResetBufferState();
   size_t i = 0;
   uint8_t* o = out;
-  for (; i + 1 < n; i += 2) {
-    const int high = EncodeOne(s, in[i]);
-    const int low = EncodeOne(s, in[i + 1]);
-    *o++ = static_cast<uint8_t>((high << 4) | low);
+  // One sample a turn, the codes gathered in a register: two copies of
+  // the coder in the loop leave too few registers for the state.
+  unsigned pair = 0;
+  for (; i < n; ++i) {
+    pair = (pair << 4) | static_cast<unsigned>(EncodeOne(s, in[i]));
+    if (i & 1) *o++ = static_cast<uint8_t>(pair);
   }
-  if (i < n) *o++ = static_cast<uint8_t>(EncodeOne(s, in[i]) << 4);
+  if (n & 1) *o++ = static_cast<uint8_t>(pair << 4);
   return static_cast<size_t>(o - out);
 }
 
