@@ -69,10 +69,28 @@ int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk) {
   if (converted.data) samples = converted.data.get();
 
   const bool au = record.fileType == kAuFile;
+  const auto samplesIn = static_cast<int32_t>(count);
+  const bool coding = record.encoding >= kLinear8 && record.encoding <= kG721Adpcm;
+  if (!coding) {
+    // 16-bit samples: little-endian in WAV and headerless files, big-endian
+    // in AU files; in host order they go out as they are.
+    const size_t bytes = 2 * count;
+    if (au != (std::endian::native == std::endian::big)) {
+      Buffer<int16_t> work(count);
+      if (!work.data) return 0;
+      if (count > 0) std::memcpy(work.data.get(), samples, bytes);
+      SwapBytes(work.data.get(), count);
+      if (bytes > 0) std::fwrite(work.data.get(), 1, bytes, record.file);
+    } else if (bytes > 0) {
+      std::fwrite(samples, 1, bytes, record.file);
+    }
+    record.dataBytes += static_cast<uint32_t>(bytes);
+    return 0;
+  }
+
   Buffer<uint8_t> coded(count);
   if (!coded.data) return 0;
   size_t bytes = 0;
-  const auto samplesIn = static_cast<int32_t>(count);
   switch (record.encoding) {
     case kLinear8:
       bytes = static_cast<size_t>(au ? ORVN_Linear8EnCoding(samplesIn, samples, coded.data.get())
@@ -88,24 +106,12 @@ int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk) {
       bytes = static_cast<size_t>(ORVN_VOXADPCMEnCoding(samplesIn, work.data.get(), coded.data.get()));
       break;
     }
-    case kG721Adpcm:
+    default:  // G.721
       bytes = static_cast<size_t>(ORVN_ADPCMEnCoding(samplesIn, samples, coded.data.get()));
       // AU stores the first sample's code in the low nibble.
       if (au)
         for (size_t i = 0; i < bytes; ++i) coded.data[i] = static_cast<uint8_t>((coded.data[i] << 4) | (coded.data[i] >> 4));
       break;
-    default: {
-      // 16-bit samples: little-endian in WAV and headerless files,
-      // big-endian in AU files.
-      Buffer<int16_t> work(count);
-      if (!work.data) return 0;
-      if (count > 0) std::memcpy(work.data.get(), samples, count * sizeof(int16_t));
-      if (au == (std::endian::native == std::endian::little)) SwapBytes(work.data.get(), count);
-      bytes = 2 * count;
-      if (bytes > 0) std::fwrite(work.data.get(), 1, bytes, record.file);
-      record.dataBytes += static_cast<uint32_t>(bytes);
-      return 0;
-    }
   }
   if (bytes > 0) std::fwrite(coded.data.get(), 1, bytes, record.file);
   record.dataBytes += static_cast<uint32_t>(bytes);
