@@ -30,6 +30,12 @@ void SwapBytes(int16_t* samples, size_t n) {
   }
 }
 
+// Appends `bytes` bytes to the file and counts them.
+void Append(FileOutputRecord& record, const void* data, size_t bytes) {
+  if (bytes > 0) std::fwrite(data, 1, bytes, record.file);
+  record.dataBytes += static_cast<uint32_t>(bytes);
+}
+
 }  // namespace
 
 // Each chunk is converted from silence and coded from a reset coder: the
@@ -39,82 +45,77 @@ int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk) {
   if (chunk == nullptr || chunk->byteCount <= 0 || chunk->samples == nullptr) return 0;
   const size_t n = static_cast<uint32_t>(chunk->byteCount) >> 1;
 
-  // The samples to code: the chunk itself, or the rate converter's output.
-  // Coding may change samples in place (VOX, AU byte order), so the chunk,
-  // which belongs to the engine, is only ever read.
+  // The samples to code: the chunk itself, or a buffer of ours. The chunk
+  // belongs to the engine and is only read; `writable()` gives a buffer that
+  // may be changed in place, copying the chunk only when it is needed.
+  Buffer<int16_t> owned;
   const int16_t* samples = chunk->samples;
   size_t count = n;
-  Buffer<int16_t> converted;
+  const auto writable = [&]() -> int16_t* {
+    if (!owned.data) {
+      owned = Buffer<int16_t>(count);
+      if (owned.data && count > 0) std::memcpy(owned.data.get(), samples, count * sizeof(int16_t));
+      samples = owned.data.get();
+    }
+    return owned.data.get();
+  };
+
   const int32_t from = record.sourceRate, to = record.outputRate;
   if (from > to && to == 8000) {
-    count = 0;
-    if (from == 16000) {
-      converted = Buffer<int16_t>(n);
-      if (!converted.data) return 0;
-      std::memcpy(converted.data.get(), chunk->samples, n * sizeof(int16_t));
-      count = Downsample16kTo8k(converted.data.get(), n, converted.data.get(), nullptr, false);
-    }
+    if (from != 16000) return 0;  // no filter for this pair: nothing to write
+    int16_t* work = writable();
+    if (work == nullptr) return 0;
+    count = Downsample16kTo8k(work, n, work, nullptr, false);
   } else if (from > to) {
-    converted = Buffer<int16_t>(DecimatedCapacity(n, from, to));
-    if (!converted.data) return 0;
-    count = DecimateAverage3(chunk->samples, n, converted.data.get(), from, to);
+    owned = Buffer<int16_t>(DecimatedCapacity(n, from, to));
+    if (!owned.data) return 0;
+    count = DecimateAverage3(chunk->samples, n, owned.data.get(), from, to);
+    samples = owned.data.get();
   } else if (from < to) {
-    count = 0;
-    if (from == 8000 && to == 16000) {
-      converted = Buffer<int16_t>(2 * n);
-      if (!converted.data) return 0;
-      count = Upsample8kTo16k(chunk->samples, n, converted.data.get());
-    }
+    if (from != 8000 || to != 16000) return 0;
+    owned = Buffer<int16_t>(2 * n);
+    if (!owned.data) return 0;
+    count = Upsample8kTo16k(chunk->samples, n, owned.data.get());
+    samples = owned.data.get();
   }
-  if (converted.data) samples = converted.data.get();
 
   const bool au = record.fileType == kAuFile;
-  const auto samplesIn = static_cast<int32_t>(count);
-  const bool coding = record.encoding >= kLinear8 && record.encoding <= kG721Adpcm;
-  if (!coding) {
+  if (record.encoding < kLinear8 || record.encoding > kG721Adpcm) {
     // 16-bit samples: little-endian in WAV and headerless files, big-endian
     // in AU files; in host order they go out as they are.
-    const size_t bytes = 2 * count;
     if (au != (std::endian::native == std::endian::big)) {
-      Buffer<int16_t> work(count);
-      if (!work.data) return 0;
-      if (count > 0) std::memcpy(work.data.get(), samples, bytes);
-      SwapBytes(work.data.get(), count);
-      if (bytes > 0) std::fwrite(work.data.get(), 1, bytes, record.file);
-    } else if (bytes > 0) {
-      std::fwrite(samples, 1, bytes, record.file);
+      int16_t* work = writable();
+      if (work == nullptr) return 0;
+      SwapBytes(work, count);
     }
-    record.dataBytes += static_cast<uint32_t>(bytes);
+    Append(record, samples, 2 * count);
     return 0;
   }
 
   Buffer<uint8_t> coded(count);
   if (!coded.data) return 0;
-  size_t bytes = 0;
+  uint8_t* out = coded.data.get();
+  const auto samplesIn = static_cast<int32_t>(count);
+  int32_t bytes = 0;
   switch (record.encoding) {
     case kLinear8:
-      bytes = static_cast<size_t>(au ? ORVN_Linear8EnCoding(samplesIn, samples, coded.data.get())
-                                     : ORVN_Linear8UnsignedEnCoding(samplesIn, samples, coded.data.get()));
+      bytes = au ? ORVN_Linear8EnCoding(samplesIn, samples, out) : ORVN_Linear8UnsignedEnCoding(samplesIn, samples, out);
       break;
-    case kMuLaw: bytes = static_cast<size_t>(ORVN_uLawEnCoding(samplesIn, samples, coded.data.get())); break;
-    case kALaw: bytes = static_cast<size_t>(ORVN_aLawEnCoding(samplesIn, samples, coded.data.get())); break;
+    case kMuLaw: bytes = ORVN_uLawEnCoding(samplesIn, samples, out); break;
+    case kALaw: bytes = ORVN_aLawEnCoding(samplesIn, samples, out); break;
     case kVoxAdpcm: {
-      // The VOX coder shifts its input in place.
-      Buffer<int16_t> work(count);
-      if (!work.data) return 0;
-      if (count > 0) std::memcpy(work.data.get(), samples, count * sizeof(int16_t));
-      bytes = static_cast<size_t>(ORVN_VOXADPCMEnCoding(samplesIn, work.data.get(), coded.data.get()));
+      int16_t* work = writable();  // the VOX coder shifts its input in place
+      if (work == nullptr) return 0;
+      bytes = ORVN_VOXADPCMEnCoding(samplesIn, work, out);
       break;
     }
-    default:  // G.721
-      bytes = static_cast<size_t>(ORVN_ADPCMEnCoding(samplesIn, samples, coded.data.get()));
-      // AU stores the first sample's code in the low nibble.
+    default:  // G.721; AU stores the first sample's code in the low nibble
+      bytes = ORVN_ADPCMEnCoding(samplesIn, samples, out);
       if (au)
-        for (size_t i = 0; i < bytes; ++i) coded.data[i] = static_cast<uint8_t>((coded.data[i] << 4) | (coded.data[i] >> 4));
+        for (int32_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>((out[i] << 4) | (out[i] >> 4));
       break;
   }
-  if (bytes > 0) std::fwrite(coded.data.get(), 1, bytes, record.file);
-  record.dataBytes += static_cast<uint32_t>(bytes);
+  Append(record, out, static_cast<size_t>(bytes));
   return 0;
 }
 
