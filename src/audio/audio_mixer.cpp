@@ -8,6 +8,7 @@
 
 #include "api/library.h"
 #include "audio/file_output.h"
+#include "audio/heap_array.h"
 #include "orven_api.h"
 
 using namespace orven;
@@ -25,10 +26,7 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-struct FreeDeleter {
-  void operator()(uint8_t* p) const noexcept { std::free(p); }
-};
-using Bytes = std::unique_ptr<uint8_t[], FreeDeleter>;
+using Bytes = HeapArray<uint8_t>;
 
 // Where an input's data lies, and how long it is.
 struct Input {
@@ -96,7 +94,7 @@ int32_t LocateData(int32_t fileType, Input& first, Input& second) {
 // A zeroed buffer of `length` bytes (at least one, so an empty input still
 // has a valid pointer), filled from `file` at `offset`; short reads leave zeros.
 Bytes ReadData(std::FILE* file, long offset, size_t length) {
-  Bytes bytes(static_cast<uint8_t*>(std::calloc(length + 1, 1)));
+  Bytes bytes = AllocateArray<uint8_t>(length + 1, true);
   if (bytes && length > 0) {
     std::fseek(file, offset, SEEK_SET);
     std::fread(bytes.get(), 1, length, file);
@@ -160,8 +158,8 @@ ORVN_API(int32_t) ORVN_AudioMixer(const char* firstFile, const char* secondFile,
   // Mixing repeats the second input up to the first's length: each copy is
   // read from the file again.
   const size_t lengthB = mode == kMix ? std::max(a.dataLength, b.dataLength) : b.dataLength;
-  Bytes dataB(static_cast<uint8_t*>(std::calloc(lengthB + 1, 1)));
-  Bytes out(static_cast<uint8_t*>(std::calloc(outputLength + 1, 1)));
+  Bytes dataB = AllocateArray<uint8_t>(lengthB + 1, true);
+  Bytes out = AllocateArray<uint8_t>(outputLength + 1, true);
   if (!dataA || !dataB || !out) return Refuse(ORVN_ERR_NO_MEMORY);
   for (size_t at = 0; at < lengthB && b.dataLength > 0; at += b.dataLength) {
     std::fseek(b.file, b.dataStart, SEEK_SET);

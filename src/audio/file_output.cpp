@@ -7,21 +7,12 @@
 #include <memory>
 
 #include "audio/file_output.h"
+#include "audio/heap_array.h"
 #include "audio/rate_conversion.h"
 #include "orven_api.h"
 
 namespace orven::audio {
 namespace {
-
-template <typename T>
-struct Buffer {
-  struct Free {
-    void operator()(T* p) const noexcept { std::free(p); }
-  };
-  std::unique_ptr<T[], Free> data;
-  Buffer() = default;
-  explicit Buffer(size_t count) : data(static_cast<T*>(std::malloc((count > 0 ? count : 1) * sizeof(T)))) {}
-};
 
 void SwapBytes(int16_t* samples, size_t n) {
   for (size_t i = 0; i < n; ++i) {
@@ -48,16 +39,16 @@ int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk) {
   // The samples to code: the chunk itself, or a buffer of ours. The chunk
   // belongs to the engine and is only read; `writable()` gives a buffer that
   // may be changed in place, copying the chunk only when it is needed.
-  Buffer<int16_t> owned;
+  HeapArray<int16_t> owned;
   const int16_t* samples = chunk->samples;
   size_t count = n;
   const auto writable = [&]() -> int16_t* {
-    if (!owned.data) {
-      owned = Buffer<int16_t>(count);
-      if (owned.data && count > 0) std::memcpy(owned.data.get(), samples, count * sizeof(int16_t));
-      samples = owned.data.get();
+    if (!owned) {
+      owned = AllocateArray<int16_t>(count);
+      if (owned && count > 0) std::memcpy(owned.get(), samples, count * sizeof(int16_t));
+      samples = owned.get();
     }
-    return owned.data.get();
+    return owned.get();
   };
 
   const int32_t from = record.sourceRate, to = record.outputRate;
@@ -67,16 +58,16 @@ int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk) {
     if (work == nullptr) return 0;
     count = Downsample16kTo8k(work, n, work, nullptr, false);
   } else if (from > to) {
-    owned = Buffer<int16_t>(DecimatedCapacity(n, from, to));
-    if (!owned.data) return 0;
-    count = DecimateAverage3(chunk->samples, n, owned.data.get(), from, to);
-    samples = owned.data.get();
+    owned = AllocateArray<int16_t>(DecimatedCapacity(n, from, to));
+    if (!owned) return 0;
+    count = DecimateAverage3(chunk->samples, n, owned.get(), from, to);
+    samples = owned.get();
   } else if (from < to) {
     if (from != 8000 || to != 16000) return 0;
-    owned = Buffer<int16_t>(2 * n);
-    if (!owned.data) return 0;
-    count = Upsample8kTo16k(chunk->samples, n, owned.data.get());
-    samples = owned.data.get();
+    owned = AllocateArray<int16_t>(2 * n);
+    if (!owned) return 0;
+    count = Upsample8kTo16k(chunk->samples, n, owned.get());
+    samples = owned.get();
   }
 
   const bool au = record.fileType == kAuFile;
@@ -92,9 +83,9 @@ int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk) {
     return 0;
   }
 
-  Buffer<uint8_t> coded(count);
-  if (!coded.data) return 0;
-  uint8_t* out = coded.data.get();
+  const HeapArray<uint8_t> coded = AllocateArray<uint8_t>(count);
+  if (!coded) return 0;
+  uint8_t* out = coded.get();
   const auto samplesIn = static_cast<int32_t>(count);
   int32_t bytes = 0;
   switch (record.encoding) {

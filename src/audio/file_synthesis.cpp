@@ -7,6 +7,7 @@
 #include "api/checks.h"
 #include "api/library.h"
 #include "audio/file_output.h"
+#include "audio/heap_array.h"
 #include "options/option_defaults.h"
 
 using namespace orven;
@@ -17,10 +18,6 @@ namespace {
 enum class Reading { Text, Name, Sms };
 
 constexpr int32_t kMode = 1;  // file synthesis always speaks in mode 1
-
-struct Free {
-  void operator()(void* p) const noexcept { std::free(p); }
-};
 
 bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
@@ -42,7 +39,7 @@ int32_t SynthesizeToFile(Reading reading, int32_t language, int32_t speaker, int
   if (reading != Reading::Text && language != ORVN_KOREAN) return Fail(ORVN_ERR_KOREAN_ONLY);
 
   const size_t length = std::strlen(text);
-  std::unique_ptr<char, Free> copy(static_cast<char*>(std::malloc(length + 1)));
+  const HeapArray<char> copy = AllocateArray<char>(length + 1);
   if (!copy) return Fail(ORVN_ERR_NO_MEMORY);
   std::memcpy(copy.get(), text, length + 1);
 

@@ -1,0 +1,25 @@
+// Arrays on the C heap, owned: the audio code allocates with malloc/calloc
+// so that a failed allocation is a null pointer to answer, not an exception.
+#pragma once
+
+#include <cstdlib>
+#include <memory>
+
+namespace orven::audio {
+
+struct FreeDeleter {
+  void operator()(void* p) const noexcept { std::free(p); }
+};
+
+template <typename T>
+using HeapArray = std::unique_ptr<T[], FreeDeleter>;
+
+// `count` elements (at least one, so that 0 is not a failure), null when
+// there is no memory; zero-filled when `zeroed`.
+template <typename T>
+HeapArray<T> AllocateArray(size_t count, bool zeroed = false) {
+  const size_t n = count > 0 ? count : 1;
+  return HeapArray<T>(static_cast<T*>(zeroed ? std::calloc(n, sizeof(T)) : std::malloc(n * sizeof(T))));
+}
+
+}  // namespace orven::audio
