@@ -8,7 +8,7 @@
 
 #include "api/library.h"
 #include "audio/file_output.h"
-#include "audio/heap_array.h"
+#include "audio/owned.h"
 #include "orven_api.h"
 
 using namespace orven;
@@ -21,10 +21,7 @@ enum Mode : int32_t { kSecondThenFirst = 0, kFirstThenSecond = 1, kMix = 2 };
 constexpr int32_t kMixed = 0;
 constexpr int32_t kRefused = 1;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = OwnedFile;
 
 using Bytes = HeapArray<uint8_t>;
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "audio/file_output.h"
-#include "audio/heap_array.h"
+#include "audio/owned.h"
 #include "audio/rate_conversion.h"
 #include "orven_api.h"
 

@@ -7,7 +7,7 @@
 #include "api/checks.h"
 #include "api/library.h"
 #include "audio/file_output.h"
-#include "audio/heap_array.h"
+#include "audio/owned.h"
 #include "options/option_defaults.h"
 
 using namespace orven;
@@ -43,25 +43,20 @@ int32_t SynthesizeToFile(Reading reading, int32_t language, int32_t speaker, int
   if (!copy) return Fail(ORVN_ERR_NO_MEMORY);
   std::memcpy(copy.get(), text, length + 1);
 
-  std::FILE* file = std::fopen(fileName, "wb");
-  if (file == nullptr) return Fail(ORVN_ERR_FILE_OPEN);
+  const OwnedFile file(std::fopen(fileName, "wb"));
+  if (!file) return Fail(ORVN_ERR_FILE_OPEN);
   // Chunks arrive a few kilobytes at a time; a larger stream buffer turns
   // them into a few large writes. It is only a hint: without it the stream
   // keeps its own buffer.
-  std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);
-  auto* record = static_cast<FileOutputRecord*>(std::malloc(sizeof(FileOutputRecord)));
-  if (record == nullptr) {
-    std::fclose(file);
-    return Fail(ORVN_ERR_NO_MEMORY);
-  }
-  *record = {file, fileType, encoding, 0, g_library.playbackRate.load(std::memory_order_relaxed), outputRate, 1};
+  std::setvbuf(file.get(), nullptr, _IOFBF, 64 * 1024);
+  const HeapObject<FileOutputRecord> record(static_cast<FileOutputRecord*>(std::malloc(sizeof(FileOutputRecord))));
+  if (!record) return Fail(ORVN_ERR_NO_MEMORY);
+  *record = {file.get(), fileType, encoding, 0, g_library.playbackRate.load(std::memory_order_relaxed), outputRate, 1};
 
-  ORVN_CHANNEL channel = ORVN_CreateThread(record, FileOutputCallback, language, speaker);
+  ORVN_CHANNEL channel = ORVN_CreateThread(record.get(), FileOutputCallback, language, speaker);
   if (channel == nullptr) {
     // Whatever kept the channel from being made (its limit too), the caller
     // learns that there was no channel; the empty file stays.
-    std::fclose(file);
-    std::free(record);
     return Fail(ORVN_ERR_CHANNEL_CREATE);
   }
 
@@ -87,8 +82,6 @@ int32_t SynthesizeToFile(Reading reading, int32_t language, int32_t speaker, int
   SetLastError(requestError);
 
   PatchFileHeader(*record);
-  std::fclose(file);
-  std::free(record);
   return result == 1 ? 0 : result;
 }
 

@@ -1,7 +1,9 @@
-// Arrays on the C heap, owned: the audio code allocates with malloc/calloc
-// so that a failed allocation is a null pointer to answer, not an exception.
+// Owned C resources of the audio code: heap memory from malloc/calloc (so
+// that a failed allocation is a null pointer to answer, not an exception)
+// and stdio streams.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -12,6 +14,8 @@ struct FreeDeleter {
 };
 
 template <typename T>
+using HeapObject = std::unique_ptr<T, FreeDeleter>;
+template <typename T>
 using HeapArray = std::unique_ptr<T[], FreeDeleter>;
 
 // `count` elements (at least one, so that 0 is not a failure), null when
@@ -21,5 +25,10 @@ HeapArray<T> AllocateArray(size_t count, bool zeroed = false) {
   const size_t n = count > 0 ? count : 1;
   return HeapArray<T>(static_cast<T*>(zeroed ? std::calloc(n, sizeof(T)) : std::malloc(n * sizeof(T))));
 }
+
+struct FileCloser {
+  void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+using OwnedFile = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace orven::audio
