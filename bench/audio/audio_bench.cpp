@@ -117,33 +117,23 @@ void IntegerAddChain() {
                : [x] "+r"(x), [n] "+r"(loops)
                : [c] "r"(c));
 }
-// Start at 1 and add or subtract 2^-20: the values stay normal numbers.
-void FloatAddChain() {
-  float x = 1.0f;
-  uint64_t loops = kChainLoops;
-  const float c = 0x1p-20f;
-  asm volatile("1:\n\t.rept 16\n\taddss %[c], %[x]\n\t.endr\n\tdec %[n]\n\tjnz 1b"
-               : [x] "+x"(x), [n] "+r"(loops)
-               : [c] "x"(c));
-}
-void FloatSubChain() {
-  float x = 1.0f;
-  uint64_t loops = kChainLoops;
-  const float c = 0x1p-20f;
-  asm volatile("1:\n\t.rept 16\n\tsubss %[c], %[x]\n\t.endr\n\tdec %[n]\n\tjnz 1b"
-               : [x] "+x"(x), [n] "+r"(loops)
-               : [c] "x"(c));
-}
-// Multiplying by 1 keeps the value; x86 multipliers take the same time for
-// every normal operand.
-void FloatMulChain() {
-  float x = 1.0f;
-  uint64_t loops = kChainLoops;
-  const float c = 1.0f;
-  asm volatile("1:\n\t.rept 16\n\tmulss %[c], %[x]\n\t.endr\n\tdec %[n]\n\tjnz 1b"
-               : [x] "+x"(x), [n] "+r"(loops)
-               : [c] "x"(c));
-}
+// One chain of 16 dependent single-precision `insn`s per loop, starting at 1.
+#define ORVEN_FLOAT_CHAIN(name, insn, operand)                                            \
+  void name() {                                                                           \
+    float x = 1.0f;                                                                       \
+    uint64_t loops = kChainLoops;                                                         \
+    const float c = operand;                                                              \
+    asm volatile("1:\n\t.rept 16\n\t" insn " %[c], %[x]\n\t.endr\n\tdec %[n]\n\tjnz 1b" \
+                 : [x] "+x"(x), [n] "+r"(loops)                                           \
+                 : [c] "x"(c));                                                           \
+  }
+// Adding or subtracting 2^-20 keeps the values normal numbers; multiplying
+// by 1 keeps the value, and x86 multipliers take the same time for every
+// normal operand.
+ORVEN_FLOAT_CHAIN(FloatAddChain, "addss", 0x1p-20f)
+ORVEN_FLOAT_CHAIN(FloatSubChain, "subss", 0x1p-20f)
+ORVEN_FLOAT_CHAIN(FloatMulChain, "mulss", 1.0f)
+#undef ORVEN_FLOAT_CHAIN
 // The filter's loop-carried path as one chain (see the bound below): a
 // product of the fed-back value, then seven sums, each needing the last.
 // Each step lowers y by 1/4 (exactly, y staying far from overflow).
