@@ -1,6 +1,4 @@
-// The UTF-8 check and decoding, the code page conversions and StripMarkup:
-// worked values that pin the contract, then every routine against a
-// byte-by-byte reference over exhaustive, random and adversarial texts.
+// src/text routines: worked values, then a differential run against a byte-by-byte reference.
 #include <gtest/gtest.h>
 #include <malloc.h>
 
@@ -34,27 +32,21 @@ std::string Utf8(uint32_t cp) {
   return s;
 }
 
-// Overlong forms, surrogates, values above U+10FFFF and five- and six-byte
-// sequences pass; bytes that start nothing and cut or broken sequences fail.
-TEST(CheckUtf8, WalksByTheLeadByte) {
-  const struct { std::string bytes; bool valid; } cases[] = {
-      {"", true}, {"\xC0\x80", true}, {"\xED\xA0\x80", true}, {"\xF4\x90\x80\x80", true},
-      {"\xF8\x88\x80\x80\x80", true}, {"\xFD\xBF\xBF\xBF\xBF\xBF", true}, {"abc\xC3", false}, {"\x80", false},
-      {"\xFE", false}, {"\xFF", false}, {"\xE4\xC3\xA9", false}, {"\xC3\xA9\xA9", false},
-      {"\xFC\x84\x80\x80\x80", false}};
-  for (const auto& c : cases) EXPECT_EQ(CheckUtf8(c.bytes.data(), c.bytes.size()), c.valid) << PrintToString(c.bytes);
-}
-
-// The mark, then one unit per sequence, low byte first; one U+FFFD for a
-// whole long sequence, for what is left of a cut one, and for a stray byte.
-TEST(Utf8ToUtf16, WritesTheMarkAndOneUnitPerSequence) {
-  const struct { std::string in, units; } cases[] = {
-      {"Ab", {'A', 0, 'b', 0}}, {"\xE4\xB8\xAD", "\x2D\x4E"}, {"\xC3\x41", {'\xC1', 0}},  // bits unchecked
-      {"\xEF\xBB\xBF" "A", {'A', 0}},                                                   // leading mark dropped
-      {"\xEF\xBB\xBF\xEF\xBB\xBF", "\xFF\xFE"},                                        // a second one kept
-      {"\xF0\x9F\x98\x80" "A", {'\xFD', '\xFF', 'A', 0}}, {"\xFC\x84\x80\x80\x80\x80", "\xFD\xFF"},
-      {"A\xE4\xB8", {'A', 0, '\xFD', '\xFF'}}, {"\x80\xFE\xFF", "\xFD\xFF\xFD\xFF\xFD\xFF"}};
+// CheckUtf8 passes overlong, surrogate, above-U+10FFFF and 5-6 byte forms. Utf8ToUtf16 writes the mark (a leading
+// one dropped), then a unit per sequence, bits unchecked; U+FFFD for a long or cut sequence and for a stray byte.
+TEST(Utf8, CheckAndUtf16Units) {
+  // clang-format off
+  const struct { std::string in, units; bool valid; } cases[] = {
+      {"Ab", {'A', 0, 'b', 0}, true}, {"\xE4\xB8\xAD", "\x2D\x4E", true}, {"\xC0\x80", {0, 0}, true},
+      {"\xED\xA0\x80", {0, '\xD8'}, true}, {"\xF4\x90\x80\x80", "\xFD\xFF", true}, {"\xC3\x41", {'\xC1', 0}, false},
+      {"\xF8\x88\x80\x80\x80", "\xFD\xFF", true}, {"\xFD\xBF\xBF\xBF\xBF\xBF", "\xFD\xFF", true},
+      {"\xEF\xBB\xBFZ", {'Z', 0}, true}, {"\xEF\xBB\xBF\xEF\xBB\xBF", "\xFF\xFE", true},
+      {"\xF0\x9F\x98\x80Z", {'\xFD', '\xFF', 'Z', 0}, true}, {"A\xE4\xB8", {'A', 0, '\xFD', '\xFF'}, false},
+      {"\x80\xFE\xFF", "\xFD\xFF\xFD\xFF\xFD\xFF", false}, {"\xFC\x84\x80\x80\x80", "\xFD\xFF", false},
+      {"\xC3\xA9\xA9", {'\xE9', 0, '\xFD', '\xFF'}, false}, {"\xE4\xC3\xA9", "\xE9\x40", false}};
+  // clang-format on
   for (const auto& c : cases) {
+    EXPECT_EQ(CheckUtf8(c.in.data(), c.in.size()), c.valid) << PrintToString(c.in);
     std::string out(Utf16Capacity(c.in.size()), '\0');
     const size_t written = Utf8ToUtf16(c.in.data(), c.in.size(), reinterpret_cast<unsigned char*>(out.data()));
     EXPECT_EQ(out.substr(0, written), "\xFF\xFE" + c.units) << PrintToString(c.in);
@@ -65,68 +57,48 @@ using Routine = Converted (*)(const char*);
 
 std::string Text(const Converted& c) { return c ? std::string(c.bytes.get(), c.length) : "<nothing>"; }
 
-// Converted bytes, and the markup's -22; "<nothing>" when a routine gives nothing.
+// Converted bytes, "<nothing>" when a routine gives nothing (a null text); only bad markup sets the error (-22).
 TEST(Converters, WorkedBytes) {
   const Routine ko = Utf8ToKorean, zh = Utf8ToChinese, ja = Utf8ToJapanese, markup = StripMarkup;
+  // clang-format off
   const struct { Routine routine; const char* in; std::string out; } cases[] = {
-      // Hangul from KS X 1001 and the extension; a two-byte character gives
-      // two spaces, a four-byte one four, any other three-byte one space.
-      {ko, "a\xEA\xB0\x80 \xC3\xA9\xEA\xB0\x82.", "a\xB0\xA1   \x81\x41."},
-      {ko, "\xE4\xB8\xAD\xF0\x9F\x98\x80", "     "},
-      {ko, "\xEF\xBB\xBF\xED\x9E\xA3", " \xC6\x52"},  // the mark stays, as one space
-      {ko, "abc\xC3", "<nothing>"},
-      // Below U+0100 the low byte; the euro sign 80; unmapped and U+FFFD FF FF.
-      {zh, "\xEF\xBB\xBF\xE4\xB8\xAD\xC3\xA9\xE2\x82\xAC", "\xD6\xD0\xE9\x80"},
-      {zh, "a\xEA\xB0\x80\xF0\x9F\x98\x80" "b", "a\xFF\xFF\xFF\xFF" "b"},
-      {zh, "ab\xC0\x80" "cd", "ab"},  // the overlong NUL ends the text
-      {zh, "\x80", "<nothing>"},
-      // One-byte katakana; ASCII as it is; unmapped and U+FFFD "?".
-      {ja, "\xEF\xBB\xBF\xE3\x81\x82\xEF\xBD\xB1\\~", "\x82\xA0\xB1\\~"},
-      {ja, "\xC3\xA9\xE3\x80\x9C\xF0\x9F\x98\x80", "???"},
-      {ja, "x\xFE", "<nothing>"},
-      // Tags removed whole; brackets that do not alternate <, >, <, > fail.
-      {markup, "<speed=80>", ""}, {markup, " <p> x\xEA\xB0\x80 </p><br>", "  x\xEA\xB0\x80 "},
-      {markup, "a<x y='1' z=\"2\" / & ;>b", "ab"}, {markup, "a>b<c>", "<nothing>"},
-      {markup, "<a<b>>", "<nothing>"}, {markup, "a<b", "<nothing>"}, {markup, "<>x>", "<nothing>"}};
+      // Korean: KS X 1001 and extension Hangul; else a space per byte, one for a three-byte character (the mark too).
+      {ko, "a\xEA\xB0\x80 \xC3\xA9\xEA\xB0\x82.", "a\xB0\xA1   \x81\x41."}, {ko, "abc\xC3", "<nothing>"},
+      {ko, "\xE4\xB8\xAD\xF0\x9F\x98\x80", "     "}, {ko, "\xEF\xBB\xBF\xED\x9E\xA3", " \xC6\x52"},
+      // Chinese: below U+0100 the low byte; the euro sign 80; unmapped and U+FFFD FF FF; an overlong NUL ends it.
+      {zh, "\xEF\xBB\xBF\xE4\xB8\xAD\xC3\xA9\xE2\x82\xAC", "\xD6\xD0\xE9\x80"}, {zh, "\x80", "<nothing>"},
+      {zh, "a\xEA\xB0\x80\xF0\x9F\x98\x80z", "a\xFF\xFF\xFF\xFFz"}, {zh, "ab\xC0\x80z", "ab"},
+      // Japanese: one-byte katakana; ASCII as it is; unmapped and U+FFFD "?". Markup: tags go; brackets must alternate.
+      {ja, "\xEF\xBB\xBF\xE3\x81\x82\xEF\xBD\xB1\\~", "\x82\xA0\xB1\\~"}, {ja, "x\xFE", "<nothing>"},
+      {ja, "\xC3\xA9\xE3\x80\x9C\xF0\x9F\x98\x80", "???"}, {markup, "<speed=80>", ""}, {markup, "<>x>", "<nothing>"},
+      {markup, " <p> x\xEA\xB0\x80 </p><br>", "  x\xEA\xB0\x80 "}, {markup, "a<x y='1' z=\"2\" / & ;>b", "ab"},
+      {markup, "a>b<c>", "<nothing>"}, {markup, "<a<b>>", "<nothing>"}, {markup, "a<b", "<nothing>"},
+      {ko, nullptr, "<nothing>"}, {zh, nullptr, "<nothing>"}, {ja, nullptr, "<nothing>"}, {ko, "", ""},
+      {markup, nullptr, "<nothing>"}, {zh, "", ""}, {ja, "", ""}, {markup, "", ""}};
+  // clang-format on
   for (const auto& c : cases) {
-    SetLastError(ORVN_OK);
-    EXPECT_EQ(Text(c.routine(c.in)), c.out) << PrintToString(c.in);
-    EXPECT_EQ(ORVN_GetError(), c.routine == markup && c.out == "<nothing>" ? -22 : ORVN_OK) << PrintToString(c.in);
-  }
-}
-
-// A null text gives nothing, the empty text the empty text; neither touches
-// the last error.
-TEST(Converters, NullAndEmptyTexts) {
-  for (Routine routine : {Utf8ToKorean, Utf8ToChinese, Utf8ToJapanese, StripMarkup}) {
     SetLastError(-7);
-    EXPECT_FALSE(routine(nullptr));
-    EXPECT_EQ(Text(routine("")), "");
-    EXPECT_EQ(ORVN_GetError(), -7);
+    EXPECT_EQ(Text(c.routine(c.in)), c.out) << PrintToString(c.in);
+    EXPECT_EQ(ORVN_GetError(), c.routine == markup && c.in && c.out == "<nothing>" ? -22 : -7) << PrintToString(c.in);
   }
 }
 
-// Plain byte-by-byte implementations of the rules, written from their
-// description: no blocks, no fast paths, no code shared with src/text.
+// Plain byte-by-byte implementations of the rules: no blocks, no fast paths, no code shared with src/text.
 namespace reference {
 
 unsigned At(const std::string& s, size_t i) { return static_cast<unsigned char>(s[i]); }
 
-// The bytes of the sequence a lead byte starts, or 0 for 80..BF, FE and FF.
-size_t SequenceLength(unsigned b) {
+size_t SequenceLength(unsigned b) {  // of the sequence a lead byte starts; 0 for 80..BF, FE and FF
   if (b >= 0x80 && b < 0xC0) return 0;
   return b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF8 ? 4 : b < 0xFC ? 5 : b < 0xFE ? 6 : 0;
 }
 
-// The unit of the two- or three-byte sequence at i (continuation bits unchecked).
-uint32_t Decode(const std::string& t, size_t i, size_t n) {
+uint32_t Decode(const std::string& t, size_t i, size_t n) {  // 2 or 3 bytes, continuation bits unchecked
   return n == 2 ? (At(t, i) & 0x1F) << 6 | (At(t, i + 1) & 0x3F)
                 : (At(t, i) & 0x0F) << 12 | (At(t, i + 1) & 0x3F) << 6 | (At(t, i + 2) & 0x3F);
 }
 
-// The UTF-16 units after a leading byte-order mark: one- to three-byte
-// sequences give their unit; a longer one, what is left of a cut one, or a
-// byte that starts nothing gives one U+FFFD.
+// Units after a leading mark: 1-3 byte sequences give theirs; a longer or cut one, or a stray byte, U+FFFD.
 std::vector<uint32_t> Units(const std::string& t) {
   std::vector<uint32_t> units;
   for (size_t i = t.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; i < t.size();) {
@@ -137,13 +109,11 @@ std::vector<uint32_t> Units(const std::string& t) {
   return units;
 }
 
-// A table entry's one or two bytes, high byte first.
-std::string EntryBytes(uint16_t entry) {
-  if (entry >> 8 == 0) return std::string(1, static_cast<char>(entry));
-  return {static_cast<char>(entry >> 8), static_cast<char>(entry & 0xFF)};
+std::string EntryBytes(uint16_t entry) {  // one or two bytes, high byte first
+  return entry >> 8 ? std::string{char(entry >> 8), char(entry & 0xFF)} : std::string(1, char(entry));
 }
 
-bool CheckUtf8(const std::string& text) {
+bool CheckUtf8(const std::string& text) {  // every sequence whole, continuation bytes 80..BF
   for (size_t i = 0, n; i < text.size(); i += n) {
     n = SequenceLength(At(text, i));
     if (n == 0 || i + n > text.size()) return false;
@@ -153,160 +123,109 @@ bool CheckUtf8(const std::string& text) {
   return true;
 }
 
-std::string Utf8ToUtf16(const std::string& text, size_t* written) {
-  std::string out = "\xFF\xFE";
-  for (uint32_t unit : Units(text)) out += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-  *written = out.size();
-  out.resize(std::max(out.size(), 2 * text.size()), '\0');  // zero up to 2n
-  return out.append(2 * text.size() + 2 - out.size(), '\x5A');
-}
-
-// ASCII as it is, a Hangul syllable as its two bytes, any other three-byte
-// character as one space, every byte of any other character as one space.
+// ASCII as it is, Hangul as its two bytes, another three-byte character as a space, any other byte as a space.
 std::optional<std::string> Utf8ToKorean(const std::string& text) {
   if (!CheckUtf8(text)) return std::nullopt;
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (At(text, i) < 0x80 || SequenceLength(At(text, i)) != 3) {
-      out += At(text, i) < 0x80 ? text[i] : ' ';
-      continue;
-    }
-    const uint32_t cp = Decode(text, i, 3);
-    out += cp >= 0xAC00 && cp <= 0xD7A3 ? EntryBytes(kHangulCp949[cp - 0xAC00]) : " ";
-    i += 2;
+    const uint32_t h = SequenceLength(At(text, i)) == 3 ? Decode(text, i, 3) - 0xAC00 : ~0u;  // wraps below U+AC00
+    out += h <= 0xD7A3 - 0xAC00 ? EntryBytes(kHangulCp949[h]) : std::string(1, At(text, i) < 0x80 ? text[i] : ' ');
+    if (SequenceLength(At(text, i)) == 3) i += 2;
   }
   return out;
 }
 
-// Chinese: units below U+0100 as their low byte, others as their table
-// entry. Japanese: every unit as its table entry, "?" when unmapped.
-std::optional<std::string> Utf8ToChinese(const std::string& text) {
+// Chinese: units below U+0100 as their low byte, others as their entry. Japanese: the entry, "?" when unmapped.
+std::optional<std::string> Utf8ToTable(const std::string& text, bool japanese) {
   if (!CheckUtf8(text)) return std::nullopt;
   std::string out;
-  for (uint32_t u : Units(text)) out += EntryBytes(static_cast<uint16_t>(u < 0x100 ? u : ChineseTable()[u]));
-  return out;
-}
-std::optional<std::string> Utf8ToJapanese(const std::string& text) {
-  if (!CheckUtf8(text)) return std::nullopt;
-  std::string out;
-  for (uint32_t u : Units(text)) out += JapaneseTable()[u] == 0xFFFF ? "?" : EntryBytes(JapaneseTable()[u]);
+  const uint16_t* table = japanese ? JapaneseTable() : ChineseTable();
+  for (uint32_t u : Units(text))
+    out += japanese && table[u] == 0xFFFF ? "?" : EntryBytes(!japanese && u < 0x100 ? u : table[u]);
   return out;
 }
 
-// With "<" at o(1) < ... < o(n) and ">" at g(1) < ... < g(m), the markup is
-// well formed when n = m and o(k) < g(k) < o(k+1); every span o(k)..g(k) goes.
+// Well formed when "<" and ">" alternate, starting with "<" and ending with ">"; every span <...> goes.
 std::optional<std::string> StripMarkup(const std::string& text) {
-  std::vector<size_t> opens, closes;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '<') opens.push_back(i);
-    if (text[i] == '>') closes.push_back(i);
-  }
-  if (opens.size() != closes.size()) return std::nullopt;
   std::string out;
-  size_t from = 0;
-  for (size_t k = 0; k < opens.size(); from = closes[k++] + 1) {
-    if (opens[k] > closes[k] || (k + 1 < opens.size() && opens[k + 1] < closes[k])) return std::nullopt;
-    out += text.substr(from, opens[k] - from);
+  bool inside = false;
+  for (char c : text) {
+    if (c == (inside ? '<' : '>')) return std::nullopt;
+    if (!inside && c != '<') out += c;
+    if (c == '<' || c == '>') inside = c == '<';
   }
-  return out + text.substr(from);
+  return inside ? std::nullopt : std::optional(out);
 }
 
 }  // namespace reference
 
-// Empty when equal, else where the two first differ.
-std::string Mismatch(const std::string& got, const std::string& want) {
-  if (got == want) return {};
-  const auto at = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
-  return "differ at " + std::to_string(at);
-}
-
-// Every routine against the reference on `in`, which holds no zero byte (so
-// that the zero-terminated routines see it all).
+// Every routine against the reference on `in`, which holds no zero byte (the zero-terminated routines see it all).
 void CompareAll(const std::string& in) {
   const size_t n = in.size();
   const std::string shown = PrintToString(in.substr(0, 48));
-  // CheckUtf8 and Utf8ToUtf16 get exactly n bytes and exactly 2n + 2 bytes
-  // of output (AddressSanitizer catches a step past either).
+  // Exactly n bytes in and 2n + 2 out, so that AddressSanitizer catches a step past either.
   std::unique_ptr<char[]> exact(new char[n]);
   std::memcpy(exact.get(), in.data(), n);
   ASSERT_EQ(CheckUtf8(exact.get(), n), reference::CheckUtf8(in)) << shown;
-  size_t written = 0;
-  const std::string want16 = reference::Utf8ToUtf16(in, &written);
-  std::unique_ptr<unsigned char[]> out16(new unsigned char[Utf16Capacity(n)]);
-  std::memset(out16.get(), 0x5A, Utf16Capacity(n));
-  ASSERT_EQ(Utf8ToUtf16(exact.get(), n, out16.get()), written) << shown;
-  ASSERT_EQ(Mismatch(std::string(reinterpret_cast<char*>(out16.get()), Utf16Capacity(n)), want16), "") << shown;
+  std::string want16 = "\xFF\xFE";  // the reference Utf8ToUtf16: the mark, the units, zeros up to 2n, untouched bytes
+  for (uint32_t unit : reference::Units(in)) want16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  const size_t written = want16.size();
+  want16.resize(std::max(written, 2 * n), '\0');
+  want16.resize(2 * n + 2, '\x5A');
+  std::vector<unsigned char> out16(Utf16Capacity(n), 0x5A);
+  ASSERT_EQ(Utf8ToUtf16(exact.get(), n, out16.data()), written) << shown;
+  ASSERT_TRUE(std::string(out16.begin(), out16.end()) == want16) << shown;
 
-  const auto check = [&shown](const char* name, const std::optional<std::string>& want, const Converted& got,
-                              size_t capacity) {
+  const auto check = [&shown](const char* name, const auto& want, const Converted& got, size_t capacity) {
     ASSERT_EQ(static_cast<bool>(got), want.has_value()) << name << ' ' << shown;
     if (!want) return;
     ASSERT_GE(malloc_usable_size(got.bytes.get()), capacity) << name << ' ' << shown;
-    // An overlong NUL (C0 80, E0 80 80) gives a zero byte, where the text
-    // ends; the bytes after it are still in the buffer.
-    ASSERT_EQ(Mismatch(std::string(got.bytes.get(), want->size() + 1), *want + '\0'), "") << name << ' ' << shown;
+    // An overlong NUL gives a zero byte, where the text ends; the bytes after it are still in the buffer.
+    ASSERT_TRUE(std::string(got.bytes.get(), want->size() + 1) == *want + '\0') << name << ' ' << shown;
     ASSERT_EQ(got.length, std::strlen(want->c_str())) << name << ' ' << shown;
   };
-  // The converters leave the last error alone; StripMarkup sets -22 on
-  // malformed markup and leaves it alone otherwise.
+  // Only StripMarkup sets the last error, -22 on malformed markup.
   SetLastError(ORVN_OK);
   check("korean", reference::Utf8ToKorean(in), Utf8ToKorean(in.c_str()), KoreanCapacity(n));
-  check("chinese", reference::Utf8ToChinese(in), Utf8ToChinese(in.c_str()), ChineseCapacity(n));
-  check("japanese", reference::Utf8ToJapanese(in), Utf8ToJapanese(in.c_str()), JapaneseCapacity(n));
+  check("chinese", reference::Utf8ToTable(in, false), Utf8ToChinese(in.c_str()), ChineseCapacity(n));
+  check("japanese", reference::Utf8ToTable(in, true), Utf8ToJapanese(in.c_str()), JapaneseCapacity(n));
   const auto stripped = reference::StripMarkup(in);
   check("markup", stripped, StripMarkup(in.c_str()), MarkupCapacity(n));
   ASSERT_EQ(ORVN_GetError(), stripped ? ORVN_OK : ORVN_ERR_MARKUP) << shown;
 }
 
-// Stops the test at the first text that fails.
-#define COMPARE(...)               \
-  do {                             \
-    CompareAll(__VA_ARGS__);       \
-    if (HasFatalFailure()) return; \
-  } while (false)
+#define COMPARE(...) \
+  if (CompareAll(__VA_ARGS__), HasFatalFailure()) return
 
-// Random texts from pieces of eight kinds (see Random); each mix weighs them
-// towards one shape: arbitrary bytes, every class of byte, characters of
-// every length, tagged text, runs of three-byte characters.
+// Weights of the eight kinds of piece below: arbitrary bytes, byte classes, all lengths, tags, 3-byte runs.
 constexpr double kMixes[][8] = {{1}, {0, 1}, {0, 0, 2, 0, 1, 2, 6, 1}, {0, 0, 6, 3, 1}, {0, 0, 1, 0, 0, 16, 1, 1}};
 
-struct Generator {
-  std::mt19937 rng;
+std::mt19937 rng;
+unsigned Pick(unsigned lo, unsigned hi) { return std::uniform_int_distribution<unsigned>(lo, hi)(rng); }
 
-  unsigned Pick(unsigned lo, unsigned hi) { return std::uniform_int_distribution<unsigned>(lo, hi)(rng); }
-
-  // At least n bytes, ending at a piece's end. The pieces: any byte 01..FF; a
-  // byte of each class; ASCII letters; a tag; a stray bracket; kana,
-  // ideograph, Hangul or half-width katakana; a character of two to six
-  // bytes; a byte-order mark, an overlong NUL or the euro sign.
-  std::string Random(size_t n, const double (&mix)[8]) {
-    static const char kClasses[] = "A <>\x7F\x80\xA9\xBF\xC0\xC3\xDF\xE0\xEA\xEF\xBB\xF0\xF7\xF8\xFB\xFC\xFD\xFE\xFF";
-    static const uint32_t kScripts[][2] = {{0x3041, 0x30FF}, {0x4E00, 0x9FFF}, {0xAC00, 0xD7A3}, {0xFF61, 0xFF9F}};
-    static const char* const kSpecial[] = {"\xEF\xBB\xBF", "\xC0\x80", "\xE0\x80\x80", "\xE2\x82\xAC"};
-    std::discrete_distribution<int> kind(std::begin(mix), std::end(mix));
-    std::string s;
-    while (s.size() < n) {
-      const auto& script = kScripts[Pick(0, 3)];
-      switch (kind(rng)) {
-        case 0: s += static_cast<char>(Pick(1, 255)); break;
-        case 1: s += kClasses[Pick(0, sizeof kClasses - 2)]; break;
-        case 2: s.append(Pick(1, 12), static_cast<char>(Pick('a', 'z'))); break;
-        case 3: s.append("<t").append(Pick(0, 9), 'x') += '>'; break;
-        case 4: s += Pick(0, 1) ? '<' : '>'; break;
-        case 5: s += Utf8(Pick(script[0], script[1])); break;
-        case 6: s += Utf8(Pick(0x80, (2u << Pick(7, 30)) - 1)); break;  // as many of each length
-        default: s += kSpecial[Pick(0, 3)];
-      }
-    }
-    return s;
+// At least n bytes of: a byte; a class byte; letters; a tag; a bracket; CJK; 2-6 byte forms; special characters.
+std::string Random(size_t n, const double (&mix)[8]) {
+  static const char kClasses[] = "A <>\x7F\x80\xA9\xBF\xC0\xC3\xDF\xE0\xEA\xEF\xBB\xF0\xF7\xF8\xFB\xFC\xFD\xFE\xFF";
+  static const uint32_t kScripts[][2] = {{0x3041, 0x30FF}, {0x4E00, 0x9FFF}, {0xAC00, 0xD7A3}, {0xFF61, 0xFF9F}};
+  static const char* const kSpecial[] = {"\xEF\xBB\xBF", "\xC0\x80", "\xE0\x80\x80", "\xE2\x82\xAC"};
+  std::discrete_distribution<int> kind(std::begin(mix), std::end(mix));
+  std::string s;
+  while (s.size() < n) {
+    switch (kind(rng)) {  // clang-format off
+      case 0: s += static_cast<char>(Pick(1, 255)); break;
+      case 1: s += kClasses[Pick(0, sizeof kClasses - 2)]; break;
+      case 2: s.append(Pick(1, 12), static_cast<char>(Pick('a', 'z'))); break;
+      case 3: s.append("<t").append(Pick(0, 9), 'x') += '>'; break;
+      case 4: s += Pick(0, 1) ? '<' : '>'; break;
+      case 5: { const auto& script = kScripts[Pick(0, 3)]; s += Utf8(Pick(script[0], script[1])); break; }
+      case 6: s += Utf8(Pick(0x80, (2u << Pick(7, 30)) - 1)); break;  // as many of each length
+      default: s += kSpecial[Pick(0, 3)];
+    }  // clang-format on
   }
-};
+  return s;
+}
 
-// Every text of one or two bytes; every three- and four-byte text of class
-// representatives; every BMP code point in one text, then shifted by a
-// byte; and every three-byte form E0..EF 80..BF 80..BF, overlong ones
-// included (the converters find a table entry from the form's bytes, so each
-// form must reach its own entry), with ASCII now and then.
+// All 1-2 byte texts, 3-4 byte texts of class bytes, BMP code points (also shifted), and three-byte forms.
 TEST(Differential, ExhaustiveShortTextsAndForms) {
   for (char a = 1; a != 0; ++a)
     for (int b = 0; b < 256; ++b) COMPARE(b ? std::string{a, static_cast<char>(b)} : std::string{a});
@@ -320,72 +239,58 @@ TEST(Differential, ExhaustiveShortTextsAndForms) {
   COMPARE(text);
   COMPARE(text.insert(0, "x"));
   text.clear();
-  for (unsigned lead = 0xE0; lead <= 0xEF; ++lead)
-    for (unsigned second = 0x80; second <= 0xBF; ++second)
-      for (unsigned third = 0x80; third <= 0xBF; ++third) {
-        text += {static_cast<char>(lead), static_cast<char>(second), static_cast<char>(third)};
-        if (third % 5 == 0) text += 'x';
-      }
+  for (unsigned k = 0; k < 16 * 64 * 64; ++k) {
+    text += {char(0xE0 | k >> 12), char(0x80 | (k >> 6 & 0x3F)), char(0x80 | (k & 0x3F))};  // overlong too
+    if (k % 5 == 0) text += 'x';
+  }
   COMPARE(text);
 }
 
-// Every length to 64 (around the 8-, 16- and 64-byte blocks of the fast
-// paths), then longer texts (the 48-byte runs of three-byte characters);
-// cut anywhere, and one byte spoiled.
+// Every length to 64 (the fast paths' 8-, 16- and 64-byte blocks), then longer; cut anywhere, one byte spoiled.
 TEST(Differential, RandomTexts) {
-  Generator gen{std::mt19937(20240611)};
+  rng.seed(20240611);
   for (int round = 0; round < 12000; ++round) {
-    const size_t n = round < 9750 ? round % 65 : gen.Pick(65, 900);
+    const size_t n = round < 9750 ? round % 65 : Pick(65, 900);
     for (const auto& mix : kMixes) {
-      std::string text = gen.Random(n, mix);
-      if (gen.Pick(0, 1)) text.resize(n);
-      if (n > 0 && gen.Pick(0, 3) == 0) text[gen.Pick(0, n - 1)] = static_cast<char>(gen.Pick(1, 255));
+      std::string text = Random(n, mix);
+      if (Pick(0, 1)) text.resize(n);
+      if (n > 0 && Pick(0, 3) == 0) text[Pick(0, n - 1)] = static_cast<char>(Pick(1, 255));
       COMPARE(text);
     }
   }
 }
 
-// Texts copied in several chunks (16 KiB each, the walk staying 128 bytes
-// behind the copy), valid or with one fault: one past the first chunks,
-// where much has been converted already, or a sequence cut off at the very
-// end, still gives nothing.
+// Huge texts copied in 16 KiB chunks: a fault near a chunk boundary, late in the text or cut at the end.
 TEST(Differential, LongTextsAcrossCopyChunks) {
-  Generator gen{std::mt19937(4096)};
+  rng.seed(4096);
   constexpr size_t kChunk = 16384;
   for (int round = 0; round < 30; ++round) {
-    std::string text = gen.Random(gen.Pick(2 * kChunk - 200, 3 * kChunk + 200), kMixes[round % 3 == 2 ? 3 : 4]);
-    if (round % 3 == 0) {  // near a chunk boundary, or anywhere after the first chunk
-      const size_t at =
-          round % 2 ? gen.Pick(kChunk, text.size() - 1) : kChunk * gen.Pick(1, 2) - 140 + gen.Pick(0, 280);
-      text[at] = static_cast<char>(gen.Pick(0x80, 0xFF));
-    } else if (round % 6 == 1) {
-      text += std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80").substr(0, gen.Pick(1, 6));
-    }
+    std::string text = Random(Pick(2 * kChunk - 200, 3 * kChunk + 200), kMixes[round % 3 == 2 ? 3 : 4]);
+    if (round % 3 == 0)
+      text[round % 2 ? Pick(kChunk, text.size() - 1) : kChunk * Pick(1, 2) - 140 + Pick(0, 280)] =
+          static_cast<char>(Pick(0x80, 0xFF));
+    if (round % 6 == 1) text += std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80").substr(0, Pick(1, 6));
     COMPARE(text);
   }
 }
 
-// One odd sequence at every offset of an ASCII or Hangul background (the
-// Hangul cut where the offset falls inside a syllable), the text ending
-// right after it or further on.
+// One odd sequence at every offset of an ASCII or (cut) Hangul background, the text ending there or later.
 TEST(Differential, OddSequencesAtEveryOffset) {
+  // clang-format off
   const char* const odd[] = {"\xC3", "\xC3\xA9", "\xE4\xB8", "\xE4\xB8\xAD", "\xEA\xB0\x80", "\xEF\xBB\xBF",
                              "\xF0\x9F\x98\x80", "\xF8\x88\x80\x80\x80", "\xFC\x84\x80\x80\x80\x80", "\x80", "\xFE",
                              "\xFF", "\xFE\x84\x80\x80\x80\x80", "\xC0\x80", "<", ">", "<>", "\xE2\x82\xAC",
                              "\xEF\xBD\xB1", "\xE3\x80\x9C"};
-  for (const std::string o : odd) {
-    for (size_t before = 0; before <= 140; ++before) {
-      for (size_t total : {before + o.size(), before + o.size() + 1, before + o.size() + 9, size_t{64}, size_t{150}}) {
-        for (const std::string background : {"z", "\xED\x95\x9C"}) {
-          std::string text;
-          while (text.size() < before) text += background;
-          text.resize(before);
-          text += o;
-          while (text.size() < total) text += background;
-          COMPARE(text);
+  // clang-format on
+  for (const std::string background : {"z", "\xED\x95\x9C"}) {
+    std::string fill;  // whole characters after the odd sequence, cut ones at it
+    while (fill.size() < 160) fill += background;
+    for (const std::string o : odd)
+      for (size_t at = 0; at <= 140; ++at)
+        for (size_t total : {at + o.size(), at + o.size() + 1, at + o.size() + 9, size_t{64}, size_t{150}}) {
+          const size_t rest = total - std::min(total, at + o.size()), b = background.size();
+          COMPARE(fill.substr(0, at) + o + fill.substr(0, (rest + b - 1) / b * b));
         }
-      }
-    }
   }
 }
 

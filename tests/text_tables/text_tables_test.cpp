@@ -1,6 +1,4 @@
-// The generated character-set tables against glibc's iconv (written
-// independently of the Python codecs they come from), plus the additions and
-// choices the tables make on top of the code pages.
+// The generated tables against glibc's iconv (independent of the codecs they come from), plus their additions.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -11,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "text/tables/code_tables.h"
@@ -22,11 +21,8 @@ constexpr uint16_t kNone = 0xFFFF;
 
 bool In(unsigned v, unsigned lo, unsigned hi) { return lo <= v && v <= hi; }
 
-// Converts `in` with iconv (descriptors opened once, closed at exit); empty on failure.
-std::string Convert(const char* to, const char* from, std::string in) {
-  static struct Open : std::map<std::pair<std::string, std::string>, iconv_t> {
-    ~Open() { for (auto& entry : *this) iconv_close(entry.second); }
-  } open;
+std::string Convert(const char* to, const char* from, std::string in) {             // with iconv; empty on failure
+  static auto& open = *new std::map<std::pair<std::string, std::string>, iconv_t>;  // kept to the end
   auto [it, added] = open.try_emplace({to, from});
   if (added) it->second = iconv_open(to, from);
   if (it->second == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(from);
@@ -38,21 +34,18 @@ std::string Convert(const char* to, const char* from, std::string in) {
   return ok ? std::string(out, op) : std::string();
 }
 
-// iconv's code for code point `c` in `charset` as a table entry holds it, or kNone.
-uint16_t Encode(const char* charset, uint32_t c) {
+uint16_t Encode(const char* charset, uint32_t c) {  // iconv's code for `c` as a table entry holds it, or kNone
   const std::string out = Convert(charset, "UTF-32LE", {char(c), char(c >> 8), 0, 0});
   if (out.size() == 1) return uint8_t(out[0]);
   return out.size() == 2 ? uint16_t(uint8_t(out[0]) << 8 | uint8_t(out[1])) : kNone;
 }
 
-// The one code point iconv decodes from the two-byte `code`, or 0.
-uint32_t Decode(const char* charset, uint16_t code) {
+uint32_t Decode(const char* charset, uint16_t code) {  // the one code point iconv gives for `code`, or 0
   const std::string out = Convert("UTF-32LE", charset, {char(code >> 8), char(code)});
   return out.size() == 4 ? uint8_t(out[0]) | uint8_t(out[1]) << 8 | uint8_t(out[2]) << 16 : 0;
 }
 
-// The first use from several threads at once builds each table once (first
-// in this file, so that it is the first use when the tests run together).
+// Concurrent first use builds each table once (first here, so it is the first use when the tests run together).
 TEST(TextTables, ConcurrentFirstUseBuildsOneTable) {
   const uint16_t* seen[8] = {};
   std::vector<std::thread> threads;
@@ -61,21 +54,16 @@ TEST(TextTables, ConcurrentFirstUseBuildsOneTable) {
   for (int i = 0; i < 8; ++i) EXPECT_TRUE(seen[i] == seen[i % 2] && seen[i][0x3000] == (i % 2 ? 0xA1A1 : 0x8140)) << i;
 }
 
-// Codes that no code page gives and the engines expect.
-TEST(TextTables, FixedAdditions) {
+// Codes that no code page gives and the engines expect; Hangul as cp949 gives it.
+TEST(TextTables, FixedAdditionsAndHangul) {
   const uint16_t *zh = ChineseTable(), *ja = JapaneseTable();
-  const struct { const uint16_t* table; uint32_t unit; uint16_t code; } rows[] = {
-      {zh, 0x20AC, 0x0080}, {zh, 0x1200, 0xAAA1}, {zh, 0x2E81, 0xFE50}, {zh, 0xE816, 0xFE51},
-      {ja, 0x4FCF, 0xF040}, {ja, 0x4FE0, 0xF041}, {ja, 0xFA06, 0xF190}, {ja, 0x00B7, 0x002E}};
-  for (const auto& row : rows) EXPECT_EQ(row.table[row.unit], row.code) << std::hex << "U+" << row.unit;
-}
-
-TEST(TextTables, HangulIsCp949) {
+  const std::tuple<const uint16_t*, uint32_t, uint16_t> rows[] = {
+      {zh, 0x1200, 0xAAA1}, {zh, 0x2E81, 0xFE50}, {zh, 0xE816, 0xFE51}, {ja, 0x4FCF, 0xF040}, {ja, 0xFA06, 0xF190}};
+  for (const auto& [table, unit, code] : rows) EXPECT_EQ(table[unit], code) << std::hex << "U+" << unit;
   for (uint32_t c = 0xAC00; c <= 0xD7A3; ++c) EXPECT_EQ(kHangulCp949[c - 0xAC00], Encode("CP949", c)) << std::hex << c;
 }
 
-// The Chinese table's additions: the three user-defined areas in the order
-// they are filled, and the FE 50..FE A0 row.
+// The Chinese additions: three user-defined areas in fill order, and the FE 50..FE A0 row.
 enum Area { kAreaAA, kAreaF8, kAreaA1, kFeRow, kNotAdded };
 Area AreaOf(uint16_t code) {
   const unsigned l = code >> 8, t = code & 0xFF;
@@ -100,21 +88,17 @@ TEST(TextTables, ChineseIsCp936PlusTheAdditions) {
       ++per_area[area];
       if (area != kFeRow) added[{area, code}] = u;
       EXPECT_EQ(cp936, kNone) << std::hex << "U+" << u << " is in code page 936";
-      // The FE row as GB 18030 decodes it, but for the 14 codes that later
-      // editions (newer glibc) give U+9FB4..U+9FBB or supplementary
-      // characters, where the table keeps the first edition's private use.
+      // The FE row as GB 18030 decodes it, but for up to 14 codes that later editions moved out of private use.
       const uint32_t c = area == kFeRow ? Decode("GB18030", code) : u;
       later_edition += c != u;
       EXPECT_TRUE(c == u || (In(u, 0xE000, 0xF8FF) && (In(c, 0x9FB4, 0x9FBB) || c > 0xFFFF))) << std::hex << u;
     } else {
-      // ASCII entries are never read, so they are left unmapped.
-      EXPECT_EQ(code, u < 0x80 ? kNone : cp936) << std::hex << "U+" << u;
+      EXPECT_EQ(code, u < 0x80 ? kNone : cp936) << std::hex << "U+" << u;  // ASCII entries are never read
     }
   }
   EXPECT_EQ(std::vector<int>(per_area, per_area + kNotAdded), (std::vector<int>{564, 658, 580, 80}));
   EXPECT_LE(later_edition, 14);
-  // Ascending code points through AA..AF, F8..FE, A1..A7, from U+1200..U+14CE on.
-  std::vector<uint32_t> units;
+  std::vector<uint32_t> units;  // ascending through AA..AF, F8..FE, A1..A7, starting with U+1200..U+14CE
   for (const auto& entry : added) units.push_back(entry.second);
   EXPECT_TRUE(std::is_sorted(units.begin(), units.end()));
   for (uint32_t k = 0; k <= 0x14CE - 0x1200 && k < units.size(); ++k) EXPECT_EQ(units[k], 0x1200 + k);
@@ -122,8 +106,7 @@ TEST(TextTables, ChineseIsCp936PlusTheAdditions) {
 
 TEST(TextTables, JapaneseIsCp932PlusTheAdditions) {
   const uint16_t* ja = JapaneseTable();
-  // glibc's one-way mappings (it encodes these but decodes their codes as
-  // other characters); the table leaves them unmapped.
+  // glibc's one-way mappings (their codes decode as other characters) stay unmapped.
   const std::set<uint32_t> one_way = {0xA2, 0xA3, 0xA5, 0xAC, 0x203E, 0x2014, 0x2016, 0x2212, 0x301C};
   uint16_t next_added = 0xF040;
   for (uint32_t u = 0; u < 0x10000; ++u) {
@@ -131,14 +114,12 @@ TEST(TextTables, JapaneseIsCp932PlusTheAdditions) {
     const uint16_t code = ja[u], cp932 = Encode("CP932", u);
     const unsigned l = code >> 8, t = code & 0xFF;
     if (In(l, 0xF0, 0xF9)) {
-      // 268 ideographs cp932 lacks, from F0 40 on in ascending order: between
-      // the fixed first and last, kanji that are also Korean hanja.
+      // 268 ideographs cp932 lacks, from F0 40 on ascending; between the fixed ends, kanji that are also hanja.
       EXPECT_EQ(code, next_added) << std::hex << "U+" << u;
       next_added = uint16_t(t == 0xFC ? (code & 0xFF00) + 0x140 : code + (t == 0x7E ? 2 : 1));
       EXPECT_EQ(cp932, kNone) << std::hex << "U+" << u;
-      if (u != 0x4FCF && u != 0xFA06) {
-        EXPECT_TRUE(Encode("SHIFT_JISX0213", u) > 0xFF && Encode("CP949", u) != kNone) << std::hex << "U+" << u;
-      }
+      const bool hanja = Encode("SHIFT_JISX0213", u) > 0xFF && Encode("CP949", u) != kNone;
+      EXPECT_TRUE(hanja || u == 0x4FCF || u == 0xFA06) << std::hex << "U+" << u;
     } else if (u < 0x80 || In(u, 0xFF61, 0xFF9F)) {  // single bytes
       EXPECT_EQ(code, u < 0x80 ? u : u - 0xFF61 + 0xA1) << std::hex << "U+" << u;
     } else if (u == 0xB7 || one_way.count(u) || In(u, 0xE000, 0xE757)) {
@@ -150,29 +131,22 @@ TEST(TextTables, JapaneseIsCp932PlusTheAdditions) {
   EXPECT_EQ(next_added, 0xF191);  // F0 40..F1 90: 268 codes
 }
 
-// Among a character's several cp932 codes: JIS X 0208 first, then NEC row 13,
-// then the IBM extension; the NEC-selected IBM extension (ED, EE) last.
-int Rank(uint16_t code) {
-  const unsigned l = code >> 8;
-  return l == 0x87 ? 1 : In(l, 0xFA, 0xFC) ? 2 : (l == 0xED || l == 0xEE) ? 3 : 0;
-}
-
+// Among a character's cp932 codes: JIS X 0208, then NEC row 13, IBM extension, NEC-selected IBM extension.
 TEST(TextTables, JapanesePrefersAmongCp932Duplicates) {
+  const auto rank = [](unsigned l) { return l == 0x87 ? 1 : In(l, 0xFA, 0xFC) ? 2 : In(l, 0xED, 0xEE) ? 3 : 0; };
   const uint16_t* ja = JapaneseTable();
   std::map<uint32_t, std::vector<uint16_t>> codes_of;
   for (unsigned code = 0x8140; code <= 0xFCFC; ++code) {
     const unsigned l = code >> 8, t = code & 0xFF;
-    if ((In(l, 0x81, 0x9F) || In(l, 0xE0, 0xFC)) && In(t, 0x40, 0xFC) && t != 0x7F) {
-      if (const uint32_t c = Decode("CP932", uint16_t(code))) codes_of[c].push_back(uint16_t(code));
-    }
+    if (!(In(l, 0x81, 0x9F) || In(l, 0xE0, 0xFC)) || !In(t, 0x40, 0xFC) || t == 0x7F) continue;
+    if (const uint32_t c = Decode("CP932", uint16_t(code))) codes_of[c].push_back(uint16_t(code));
   }
   int duplicated = 0;
   for (const auto& [c, codes] : codes_of) {
     if (codes.size() < 2) continue;
     ++duplicated;
-    EXPECT_EQ(ja[c], *std::min_element(codes.begin(), codes.end(),
-                                       [](uint16_t a, uint16_t b) { return Rank(a) < Rank(b); }))
-        << std::hex << "U+" << c;
+    const auto best = *std::ranges::min_element(codes, {}, [&](unsigned code) { return rank(code >> 8); });
+    EXPECT_EQ(ja[c], best) << std::hex << "U+" << c;
   }
   EXPECT_EQ(duplicated, 396);
 }
