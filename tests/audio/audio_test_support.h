@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 using Samples = std::vector<int16_t>;
 inline constexpr double kPi = 3.14159265358979323846;
 
-// Oracle tools are required when ORVEN_REQUIRE_ORACLES is set (CI); otherwise a missing one skips.
+// A missing oracle tool skips the test, or fails it when ORVEN_REQUIRE_ORACLES is set.
 #define REQUIRE_TOOL(tool)                                                                           \
   if (std::system("command -v " tool " >/dev/null 2>&1") != 0) {                                     \
     if (std::getenv("ORVEN_REQUIRE_ORACLES")) FAIL() << tool " is missing and oracles are required"; \
@@ -35,7 +35,7 @@ struct TempDir {
 
 inline Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
@@ -43,13 +43,12 @@ inline void WriteFile(const std::string& path, const Bytes& bytes) {
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// A file of the given container with `data` after the library's own header.
+// `data` after the library's own header for the container (none for type 2).
 inline Bytes Container(int32_t fileType, int32_t encoding, int32_t rate, const Bytes& data) {
   Bytes file(ORVN_WAVE_HEADER_MAX);
   const auto size = static_cast<int32_t>(data.size());
-  file.resize(fileType == 0   ? ORVN_MakeWaveHeader(encoding, rate, size, file.data())
-              : fileType == 1 ? ORVN_MakeAuHeader(encoding, rate, size, file.data())
-                              : 0);
+  const auto header = fileType == 0 ? ORVN_MakeWaveHeader : fileType == 1 ? ORVN_MakeAuHeader : nullptr;
+  file.resize(header ? header(encoding, rate, size, file.data()) : 0);
   file.insert(file.end(), data.begin(), data.end());
   return file;
 }
@@ -74,8 +73,7 @@ inline Samples Tone(double hz, double amplitude, int n = 8000) {
   return Make(n, [=](int i) { return amplitude * std::sin(2 * kPi * hz * i / 8000); });
 }
 
-// Speech-like at 8 kHz: syllables of a jittered glottal pulse through three
-// random formant resonators, some of them silent; peak 29000.
+// Speech-like at 8 kHz: syllables of a jittered pulse through three random formants, some silent; peak 29000.
 inline Samples SpeechLike(size_t n, unsigned seed) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> u(0, 1);
@@ -98,9 +96,7 @@ inline Samples SpeechLike(size_t n, unsigned seed) {
     }
   }
   for (size_t i = 0; i < n; ++i) peak = std::max(peak, std::fabs(v[i]));
-  Samples s(n);
-  for (size_t i = 0; i < n; ++i) s[i] = static_cast<int16_t>(std::lround(29000 * v[i] / peak));
-  return s;
+  return Make(static_cast<int>(n), [&](int i) { return 29000 * v[i] / peak; });
 }
 
 }  // namespace orven_test

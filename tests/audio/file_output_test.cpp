@@ -12,11 +12,8 @@ using namespace orven::audio;
 Samples Convert(Samples chunk, int32_t from, int32_t to) {
   if (from == to) return chunk;
   Samples out(2 * chunk.size() + 1);
-  if ((from == 16000 && to == 8000) || (from == 8000 && to == 16000)) {
-    out.resize(static_cast<size_t>(
-        ORVN_ConvSamplingRate(static_cast<int32_t>(chunk.size()), chunk.data(), out.data(), from, to)));
-    return out;
-  }
+  const auto n = static_cast<int32_t>(chunk.size());
+  if (from * to == 16000 * 8000) return out.resize(ORVN_ConvSamplingRate(n, chunk.data(), out.data(), from, to)), out;
   if (from < to || to == 8000) return {};
   const float ratio = static_cast<float>(from) / static_cast<float>(to);  // the three-point average around i * ratio
   out.resize(static_cast<size_t>(static_cast<float>(chunk.size()) / ratio));
@@ -30,30 +27,14 @@ Samples Convert(Samples chunk, int32_t from, int32_t to) {
 // AU takes signed 8-bit, big-endian 16-bit and G.721's first code in the low nibble.
 Bytes Code(Samples s, int32_t fileType, int32_t encoding) {
   const bool au = fileType == 1;
-  const auto n = static_cast<int32_t>(s.size());
+  const auto linear8 = au ? ORVN_Linear8EnCoding : ORVN_Linear8UnsignedEnCoding;
+  decltype(linear8) coders[] = {nullptr, linear8, ORVN_uLawEnCoding, ORVN_aLawEnCoding, nullptr, ORVN_ADPCMEnCoding};
+  if (encoding < 1 || encoding > 5) return Samples16(s, au);
   Bytes out(s.size() + 1);
-  int32_t bytes = 0;
-  switch (encoding) {
-    case 1:
-      bytes = (au ? ORVN_Linear8EnCoding : ORVN_Linear8UnsignedEnCoding)(n, s.data(), out.data());
-      break;
-    case 2:
-      bytes = ORVN_uLawEnCoding(n, s.data(), out.data());
-      break;
-    case 3:
-      bytes = ORVN_aLawEnCoding(n, s.data(), out.data());
-      break;
-    case 4:
-      bytes = ORVN_VOXADPCMEnCoding(n, s.data(), out.data());
-      break;
-    case 5:
-      bytes = ORVN_ADPCMEnCoding(n, s.data(), out.data());
-      for (uint8_t& b : out) b = au ? static_cast<uint8_t>(b << 4 | b >> 4) : b;
-      break;
-    default:
-      return Samples16(s, au);
-  }
-  out.resize(static_cast<size_t>(bytes));
+  const auto n = static_cast<int32_t>(s.size());
+  out.resize(static_cast<size_t>(encoding == 4 ? ORVN_VOXADPCMEnCoding(n, s.data(), out.data())
+                                               : coders[encoding](n, s.data(), out.data())));
+  for (uint8_t& b : out) b = au && encoding == 5 ? static_cast<uint8_t>(b << 4 | b >> 4) : b;
   return out;
 }
 
@@ -63,8 +44,8 @@ TEST(FileOutput, EveryRatePathAndEncodingMatchesTheExportsChunkByChunk) {
   for (size_t i = 0; i < source.size(); i += 97) source[i] = i % 2 ? 32767 : -32768;
   const std::pair<int32_t, int32_t> rates[] = {{16000, 16000}, {16000, 8000}, {16000, 11025}, {8000, 16000},
                                                {8000, 11025},  {22050, 8000}, {22050, 16000}, {8000, 8000}};
-  for (auto [from, to] : rates) {
-    for (int32_t fileType : {0, 1, 2}) {
+  for (auto [from, to] : rates)
+    for (int32_t fileType : {0, 1, 2})
       for (int32_t encoding : {0, 1, 2, 3, 4, 5, 9}) {
         SCOPED_TRACE(testing::Message() << from << "->" << to << " type " << fileType << " enc " << encoding);
         std::FILE* file = std::fopen((dir / "out").c_str(), "wb");
@@ -84,8 +65,6 @@ TEST(FileOutput, EveryRatePathAndEncodingMatchesTheExportsChunkByChunk) {
         EXPECT_EQ(record.dataBytes, expected.size());
         EXPECT_EQ(chunks, source);  // the engine's chunks are only read
       }
-    }
-  }
 }
 
 }  // namespace

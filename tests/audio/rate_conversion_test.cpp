@@ -6,7 +6,7 @@
 namespace orven_test {
 namespace {
 
-// The filter as defined, all eleven taps, a float rounding after every product and sum; every second output kept.
+// The filter tap by tap (eleven, float rounding after every step); every second output kept.
 Samples ReferenceHalve(const Samples& input) {
   static constexpr float b[11] = {0.5338f, 0.4554f, 0.9760f, 0.4554f, 0.5338f},
                          a[11] = {1.0f, 0.1882f, 1.1661f, 0.2836f, 0.3199f};

@@ -1,0 +1,189 @@
+// mu-law, A-law and 8-bit linear over every input against plain references; VOX against its rule and decoded by sox.
+#include "audio_test_support.h"
+
+namespace orven_test {
+namespace {
+
+uint8_t ReferenceMuLaw(int16_t sample) {
+  const int sign = sample < 0 ? 0x80 : 0;
+  const int magnitude = std::min(std::abs(int{sample}), 32635) + 132;  // clipped, biased
+  int exponent = 7;
+  while (exponent > 0 && !(magnitude >> (exponent + 7) & 1)) --exponent;  // highest set bit of bits 7..14
+  const int mantissa = (magnitude >> (exponent + 3)) & 0x0F;
+  const auto code = static_cast<uint8_t>(~(sign | exponent << 4 | mantissa));
+  return code == 0x00 ? 0x02 : code;  // zero trap
+}
+
+uint8_t ReferenceALaw(int16_t sample) {
+  const int ix = sample < 0 ? ~sample >> 4 : sample >> 4;  // 11 bits of magnitude, one's complement for negatives
+  int exponent = 7;
+  while (exponent > 0 && !(ix >> (exponent + 3) & 1)) --exponent;  // segment: highest set bit of bits 4..10
+  const int mantissa = (ix >> (exponent > 0 ? exponent - 1 : 0)) & 0x0F;
+  return static_cast<uint8_t>(((sample >= 0 ? 0x80 : 0) | exponent << 4 | mantissa) ^ 0x55);  // even bits inverted
+}
+
+struct Form {
+  const char* name;
+  int32_t (*encode)(int32_t, const int16_t*, uint8_t*);
+  uint8_t (*reference)(int16_t);
+};
+
+const Form kForms[] = {{"mu-law", ORVN_uLawEnCoding, ReferenceMuLaw},
+                       {"A-law", ORVN_aLawEnCoding, ReferenceALaw},
+                       {"8-bit", ORVN_Linear8EnCoding, [](int16_t s) { return static_cast<uint8_t>(s >> 8); }},
+                       {"unsigned 8-bit", ORVN_Linear8UnsignedEnCoding,
+                        [](int16_t s) { return static_cast<uint8_t>((s + 32768) / 256); }}};
+
+// All 65,536 inputs in one call against the references; worked (sample, codes in kForms order): corners, segment
+// edges, mu-law's zero trap (-31612).
+TEST(G711, EveryInputMatchesTheReference) {
+  const std::pair<int16_t, Bytes> worked[] = {
+      {0, {0xFF, 0xD5, 0x00, 0x80}},      {-1, {0x7F, 0x55, 0xFF, 0x7F}},     {32767, {0x80, 0xAA, 0x7F, 0xFF}},
+      {-32768, {0x02, 0x2A, 0x80, 0x00}}, {255, {0xE7, 0xDA, 0x00, 0x80}},    {256, {0xE7, 0xC5, 0x01, 0x81}},
+      {-31611, {0x01, 0x2B, 0x84, 0x04}}, {-31612, {0x02, 0x2B, 0x84, 0x04}}, {1000, {0xCE, 0xFA, 0x03, 0x83}}};
+  Samples all;
+  for (int32_t s = -32768; s <= 32767; ++s) all.push_back(static_cast<int16_t>(s));
+  for (size_t k = 0; k < 4; ++k) {
+    const Form& f = kForms[k];
+    Bytes out(all.size());
+    ASSERT_EQ(f.encode(65536, all.data(), out.data()), 65536);
+    for (size_t i = 0; i < all.size(); ++i) ASSERT_EQ(out[i], f.reference(all[i])) << f.name << " of " << all[i];
+    for (const auto& [x, codes] : worked) EXPECT_EQ(out[x + 32768], codes[k]) << f.name << " of " << x;
+  }
+}
+
+// Eight samples a word: every short length, an unaligned start, in place, and nothing for counts <= 0.
+TEST(G711, ArrayLengthsAlignmentAndInPlace) {
+  const Samples source = SpeechLike(64, 5);
+  for (const Form& f : kForms) {
+    for (size_t offset : {0, 1})
+      for (int32_t n = 1; n <= 25; ++n) {
+        const int16_t* in = source.data() + offset;
+        Bytes want(n + 2, 0xEE), out = want;
+        std::transform(in, in + n, want.begin() + offset, f.reference);
+        ASSERT_EQ(f.encode(n, in, out.data() + offset), n);
+        ASSERT_EQ(out, want) << f.name << " n=" << n;
+        Samples buffer(in, in + n);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(buffer.data());
+        f.encode(n, buffer.data(), reinterpret_cast<uint8_t*>(buffer.data()));
+        ASSERT_EQ(Bytes(bytes, bytes + n), Bytes(want.begin() + offset, want.begin() + offset + n))
+            << f.name << " in place";
+      }
+    uint8_t out = 0xEE;
+    for (const int32_t count : {0, -1, -65536}) EXPECT_EQ(f.encode(count, source.data(), &out), count) << f.name;
+    EXPECT_EQ(out, 0xEE) << f.name;
+  }
+}
+
+constexpr int kSteps[49] = {16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,   45,   50,   55,   60,  66,  73,
+                            80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209,  230,  253,  279,  307, 337, 371,
+                            408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552};
+constexpr int kIndexAdjust[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+
+// The coder's rule: quantize the difference from the tracked decoder, kept within -2048..highest (2048 is one above
+// the largest 12-bit value).
+Bytes ReferenceEncode(const Samples& samples, int highest = 2048) {
+  int last = 0, index = 0;
+  const auto code = [&](int x) {
+    const int step = kSteps[index];
+    int diff = std::abs(x - last), c = x < last ? 8 : 0;
+    if (diff >= step) c |= 4, diff -= step;
+    if (diff >= step / 2) c |= 2, diff -= step / 2;
+    if (diff >= step / 4) c |= 1;
+    const int delta = step / 8 + (c & 1 ? step / 4 : 0) + (c & 2 ? step / 2 : 0) + (c & 4 ? step : 0);
+    last = std::clamp(last + (c & 8 ? -delta : delta), -2048, highest);
+    index = std::clamp(index + kIndexAdjust[c & 7], 0, 48);
+    return c;
+  };
+  Bytes bytes;
+  for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+    const int high = code(samples[i] >> 4);
+    bytes.push_back(static_cast<uint8_t>(high << 4 | code(samples[i + 1] >> 4)));
+  }
+  return bytes;
+}
+
+// The export's bytes; `samples` are left as the export leaves them.
+Bytes Encode(Samples& samples) {
+  Bytes bytes(samples.size() / 2 + 1, 0xEE);
+  EXPECT_EQ(ORVN_VOXADPCMEnCoding(static_cast<int32_t>(samples.size()), samples.data(), bytes.data()),
+            static_cast<int32_t>(samples.size() / 2));
+  EXPECT_EQ(bytes.back(), 0xEE) << "wrote past count / 2 bytes";
+  bytes.pop_back();
+  return bytes;
+}
+
+// Several streams in a row (each call starts from the reset state), the input shifted right by 4 in place.
+TEST(VoxEncoder, FollowsTheCoderRule) {
+  const Samples square = Make(4000, [](int i) { return (i / 20) % 2 ? -32768 : 32767; });  // hits both limits
+  std::mt19937 rng(7);
+  const Samples noise = Make(6001, [&](int) { return static_cast<int16_t>(rng()); });
+  const Samples signals[] = {
+      SpeechLike(24000, 1), SpeechLike(8001, 2), Tone(3500, 23197, 4000), Tone(440, 104, 4000), square, noise, {1234},
+      {-32768, 32767}};
+  for (const Samples& x : signals) {
+    Samples shifted = x;
+    EXPECT_EQ(Encode(shifted), ReferenceEncode(x)) << x.size() << " samples";
+    for (size_t i = 0; i < x.size(); ++i) ASSERT_EQ(shifted[i], x[i] >> 4) << i;
+  }
+  EXPECT_NE(ReferenceEncode(square, 2047), ReferenceEncode(square)) << "the 2048 limit matters";
+}
+
+TEST(VoxEncoder, WorkedCases) {
+  // 5 samples give 2 bytes, the fifth shifted but not coded; each overshoots by > 1.75 steps: code 7, index + 8.
+  Samples five = {1000, -2000, 3000, -4000, 32767}, silence(64, 0), two = {1000, 2000};
+  EXPECT_EQ(Encode(five), (Bytes{0x7F, 0x7F}));
+  EXPECT_EQ(five, (Samples{62, -125, 187, -250, 2047}));
+  EXPECT_EQ(Encode(silence), Bytes(32, 0x08)) << "silence alternates codes 0 and 8 on the smallest step";
+  uint8_t out = 0xEE;
+  for (const int32_t count : {0, -1}) EXPECT_EQ(ORVN_VOXADPCMEnCoding(count, two.data(), &out), 0);
+  EXPECT_EQ(out, 0xEE) << "counts <= 0 write and shift nothing";
+  EXPECT_EQ(two, (Samples{1000, 2000}));
+}
+
+// dB from the sample-to-sample differences down to the decoding error, which passes a DC blocker first (sox rounds
+// each difference once and drifts slowly from the coder).
+double QuantizerGain(const Samples& x, const std::vector<int>& decoded) {
+  double difference = 0, noise = 0, previous = 0, blocked = 0;
+  for (size_t i = 1; i < decoded.size(); ++i) {
+    const double e = x[i] - decoded[i], d = x[i] - x[i - 1];
+    blocked = e - previous + 0.99 * blocked, previous = e;
+    difference += d * d, noise += blocked * blocked;
+  }
+  return 10 * std::log10(difference / std::max(noise, 1e-9));
+}
+
+std::vector<int> SoxDecode(const Bytes& bytes) {
+  TempDir dir;
+  WriteFile(dir / "in.vox", bytes);
+  std::string command = "sox -t vox -r 8000 -c 1 ";
+  command.append(dir / "in.vox").append(" -t raw -e signed -b 16 ").append(dir / "out.raw");
+  if (std::system(command.c_str()) != 0) return {};
+  const Bytes raw = ReadFile(dir / "out.raw");
+  std::vector<int> out;
+  for (size_t i = 0; i + 1 < raw.size(); i += 2) out.push_back(static_cast<int16_t>(raw[i] | raw[i + 1] << 8) >> 4);
+  return out;
+}
+
+// Three bits on an adaptive step gain 18 to 27 dB here; a fault in nibble order, sign, step table or adaptation
+// falls well below the 12 dB floor, as the same stream with its nibbles swapped shows.
+TEST(VoxDecoding, SoxDecodesTheStreamCloseToTheInput) {
+  REQUIRE_TOOL("sox");
+  const Samples signals[] = {SpeechLike(24000, 11),    SpeechLike(24000, 12),   Tone(300, 10362, 16000),
+                             Tone(1000, 16422, 16000), Tone(1000, 3277, 16000), Tone(1000, 328, 16000),
+                             Tone(2500, 3277, 16000)};  // -6 to -40 dBFS
+  for (const Samples& x : signals) {
+    Samples shifted = x;
+    const Bytes bytes = Encode(shifted);
+    const std::vector<int> decoded = SoxDecode(bytes);
+    ASSERT_EQ(decoded.size(), 2 * bytes.size());
+    EXPECT_GE(QuantizerGain(shifted, decoded), 12.0);
+  }
+  Samples shifted = SpeechLike(24000, 11);
+  Bytes swapped = Encode(shifted);
+  for (uint8_t& b : swapped) b = static_cast<uint8_t>(b << 4 | b >> 4);
+  EXPECT_LT(QuantizerGain(shifted, SoxDecode(swapped)), 12.0);
+}
+
+}  // namespace
+}  // namespace orven_test
