@@ -1,5 +1,4 @@
-// Fixtures and helpers for the black-box tests of the exports, run against
-// the stand-in engines and their test-control interface.
+// Fixtures and helpers for the black-box tests of the exports, against the stand-in engines' test-control interface.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,16 +24,15 @@ inline std::string VoicesDir() { return ORVEN_SOURCE_DIR "/voices"; }
 
 // The exported name of an engine operation in a language ("load", 1 -> "LoadEngTTSEngineEx").
 inline std::string EngineName(const std::string& op, int32_t language) {
-  struct Row { const char* op; const char* names[4]; };
-  static const Row rows[] = {
-#define ORVN_T_ROW_(ret, op, kor, eng, chi, jap, params, args) {#op, {#kor, #eng, #chi, #jap}},
+  static const std::array<const char*, 5> rows[] = {
+#define ORVN_T_ROW_(ret, op, kor, eng, chi, jap, params, args) {#op, #kor, #eng, #chi, #jap},
       ORVN_ENGINE_COMMON_OPS(ORVN_T_ROW_)
 #undef ORVN_T_ROW_
-      {"create", {"CreateTTSThread", "CreateEngTTSThread", "CreateChiTTSThread", "CreateJapTTSThread"}},
-      {"pitchDefault", {"GetPitchDefault", "GetEngPitchDefault", "GetChiPitchDefault", "GetJapPitchDefault"}},
+          {"create", "CreateTTSThread", "CreateEngTTSThread", "CreateChiTTSThread", "CreateJapTTSThread"},
+      {"pitchDefault", "GetPitchDefault", "GetEngPitchDefault", "GetChiPitchDefault", "GetJapPitchDefault"},
   };
-  for (const Row& row : rows)
-    if (op == row.op) return row.names[language];
+  for (const auto& row : rows)
+    if (op == row[0]) return row[language + 1];
   ADD_FAILURE() << "no engine operation " << op;
   return {};
 }
@@ -51,7 +49,6 @@ inline std::string Logged(const std::string& name, std::initializer_list<std::st
   for (const std::string& arg : args) entry.append(entry.back() == '(' ? "" : ", ").append(arg);
   return entry + ")";
 }
-// The same for the engine operation `op` of a language.
 inline std::string Logged(const char* op, int32_t language, std::initializer_list<std::string> args) {
   return Logged(EngineName(op, language), args);
 }
@@ -66,16 +63,17 @@ inline Log EngineLog(int32_t language) {
   }
   return entries;
 }
-// The log entries of one engine function, in order.
-inline Log CallsTo(int32_t language, const std::string& name) {
+inline Log CallsTo(int32_t language, const std::string& name) {  // the entries of one engine function
   Log calls;
   for (const std::string& entry : EngineLog(language))
     if (entry.rfind(name + "(", 0) == 0) calls.push_back(entry);
   return calls;
 }
-inline void ClearEngineLogs() { for (int32_t language : kLanguages) SynTest_ClearLog(language); }
+inline void ClearEngineLogs() {
+  for (int32_t language : kLanguages) SynTest_ClearLog(language);
+}
 inline bool EnginesUntouched() {
-  return std::none_of(std::begin(kLanguages), std::end(kLanguages), [](int32_t l) { return SynTest_LogCount(l) > 0; });
+  return std::none_of(std::begin(kLanguages), std::end(kLanguages), [](int32_t l) { return SynTest_LogCount(l); });
 }
 
 // The last error after the call, which runs with a failure (-13) left in it.
@@ -98,30 +96,26 @@ inline ORVN_CHANNEL Open(int32_t language, int32_t speaker) {
 
 using Counts = std::array<int32_t, 2>;  // channels open, channel capacity
 
-// Every test starts initialised, with nothing loaded, default capacities,
-// no forced engine results and empty engine logs.
+// Every test starts initialised, with nothing loaded, default capacities, nothing forced, empty logs.
 class ApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ORVN_Initialize();
-    for (int32_t language : kLanguages) ORVN_UnLoadEngine(language);
-    for (int32_t language : kLanguages)
+    for (int32_t language : kLanguages) {
+      ORVN_UnLoadEngine(language);
       for (int32_t speaker = 0; speaker < 10; ++speaker) ORVN_SetVoiceCapacity(language, speaker, 64, 0);
-    SynTest_Reset();
-    ORVN_Initialize();
-  }
-  void TearDown() override {
-    ORVN_Initialize();
-    for (int32_t language : kLanguages) ORVN_UnLoadEngine(language);
+    }
     SynTest_Reset();
   }
+  void TearDown() override { ApiTest::SetUp(); }
   static void LoadVoices(int32_t language) {
     ASSERT_EQ(ORVN_LoadEngine(language, VoicesDir().c_str(), 0), 0);
     SynTest_ClearLog(language);
   }
-  static void LoadAllVoices() { for (int32_t language : kLanguages) LoadVoices(language); }
-  // The channels open and the capacity of a language, or of one voice;
-  // -999 where the export wrote nothing.
+  static void LoadAllVoices() {
+    for (int32_t language : kLanguages) LoadVoices(language);
+  }
+  // The channels open and the capacity of a language, or of one voice; -999 where nothing was written.
   static Counts ChannelInfo(int32_t language, int32_t speaker = -1) {
     Counts info{-999, -999};
     if (speaker < 0) ORVN_GetChannelInfo(language, &info[0], &info[1]);

@@ -1,5 +1,5 @@
-// Options and their library-wide defaults, voice attributes and speakers, the engines'
-// default values, user dictionaries and effect databases.
+// Options and their library-wide defaults, voice attributes, speakers, the engines' default values, user
+// dictionaries and effect databases.
 #include "api_test_support.h"
 
 namespace orven_test {
@@ -7,24 +7,26 @@ namespace {
 
 using ChannelSettingsTest = ChannelPerLanguageTest;
 
-// A null channel sets the library-wide default, which initialisation restores;
-// a channel's value goes to its engine. Byte options keep the low 8 bits of a
-// value, sign-extended, both ways.
+// A null channel sets the library-wide default, which initialisation restores; a channel's value goes to its
+// engine. Byte options keep the low 8 bits of a value, sign-extended, both ways.
 TEST_F(ChannelSettingsTest, OptionDefaultsStayInTheLibraryAndChannelValuesGoToTheEngine) {
-  const struct { const char* name; int32_t (*set)(ORVN_CHANNEL, int32_t); int32_t (*get)(ORVN_CHANNEL); bool isByte; }
-  options[] = {{"TextFormat", ORVN_SetTextFormat, ORVN_GetTextFormat, true},
-               {"CharSet", ORVN_SetCharSet, ORVN_GetCharSet, true},
-               {"LipSync", ORVN_SetLipSync, ORVN_GetLipSync, true},
-               {"HighLight", ORVN_SetHighLight, ORVN_GetHighLight, true},
-               {"ByteSwap", ORVN_SetByteSwap, ORVN_GetByteSwap, true},
-               {"ReadGwalho", ORVN_SetReadGwalho, ORVN_GetReadGwalho, false},
-               {"SentDelimLF", ORVN_SetSentDelimLF, ORVN_GetSentDelimLF, false}};
+  const struct {
+    const char* name;
+    int32_t (*set)(ORVN_CHANNEL, int32_t);
+    int32_t (*get)(ORVN_CHANNEL);
+    bool isByte;
+  } options[] = {{"TextFormat", ORVN_SetTextFormat, ORVN_GetTextFormat, true},
+                 {"CharSet", ORVN_SetCharSet, ORVN_GetCharSet, true},
+                 {"LipSync", ORVN_SetLipSync, ORVN_GetLipSync, true},
+                 {"HighLight", ORVN_SetHighLight, ORVN_GetHighLight, true},
+                 {"ByteSwap", ORVN_SetByteSwap, ORVN_GetByteSwap, true},
+                 {"ReadGwalho", ORVN_SetReadGwalho, ORVN_GetReadGwalho, false},
+                 {"SentDelimLF", ORVN_SetSentDelimLF, ORVN_GetSentDelimLF, false}};
   for (const auto& option : options) {
     SCOPED_TRACE(option.name);
     auto stored = [&](int32_t value) { return option.isByte ? static_cast<int8_t>(value) : value; };
     auto op = [&](const char* prefix, int32_t l) { return EngineName(std::string(prefix).append(option.name), l); };
     const int32_t initialDefault = option.set == ORVN_SetSentDelimLF ? 1 : 0;
-    ClearEngineLogs();
     EXPECT_EQ(option.get(nullptr), initialDefault);
     for (int32_t value : {0x1FF, 1 << 20, 0x7F}) {
       EXPECT_EQ(option.set(nullptr, value), 1);
@@ -47,65 +49,55 @@ TEST_F(ChannelSettingsTest, OptionDefaultsStayInTheLibraryAndChannelValuesGoToTh
     EXPECT_EQ(option.get(nullptr), stored(0x7F)) << "channels leave the default alone";
     ORVN_Initialize();
     EXPECT_EQ(option.get(nullptr), initialDefault);
+    ClearEngineLogs();
   }
   // The pause length the same way, with its two values.
   ORVN_CHANNEL channel = channels_[ORVN_KOREAN];
-  int32_t a = -1, b = -1;
-  EXPECT_EQ(ORVN_SetPauseLength(nullptr, 300, -7), 1);
-  EXPECT_EQ(ORVN_SetPauseLength(channel, 11, 22), 1);
-  EXPECT_EQ(ORVN_GetPauseLength(nullptr, &a, &b), 1);
-  EXPECT_EQ(Counts({a, b}), Counts({300, -7}));
-  EXPECT_EQ(ORVN_GetPauseLength(channel, &a, &b), 1);
-  EXPECT_EQ(Counts({a, b}), Counts({11, 22}));
+  std::array<int32_t, 4> pause{};
+  EXPECT_EQ(ORVN_SetPauseLength(nullptr, 300, -7) + ORVN_SetPauseLength(channel, 11, 22), 2);
+  EXPECT_EQ(ORVN_GetPauseLength(nullptr, &pause[0], &pause[1]) + ORVN_GetPauseLength(channel, &pause[2], &pause[3]), 2);
+  EXPECT_EQ(pause, (std::array<int32_t, 4>{300, -7, 11, 22}));
   EXPECT_EQ(CallsTo(ORVN_KOREAN, "SetPauseLength"), Log{Logged("SetPauseLength", {Ptr(channel), "11", "22"})});
   ORVN_Initialize();
-  EXPECT_EQ(ORVN_GetPauseLength(nullptr, &a, &b), 1);
-  EXPECT_EQ(Counts({a, b}), Counts({0, 0}));
+  EXPECT_EQ(ORVN_GetPauseLength(nullptr, &pause[0], &pause[1]), 1);
+  EXPECT_EQ(Counts({pause[0], pause[1]}), Counts({0, 0}));
 }
 
-TEST_F(ChannelSettingsTest, AttributeValuesAtTheEndsOfTheirRangeBecomeExactTags) {
-  const struct { int32_t (*set)(ORVN_CHANNEL, int32_t); int32_t lowest, highest; const char *lowestTag, *highestTag; }
-  attributes[] = {{ORVN_SetVolume, 0, 200, "<volume=\"0\"> ", "<volume=\"200\"> "},
-                  {ORVN_SetSpeed, 50, 200, "<speed=\"50\">", "<speed=\"200\">"},
-                  {ORVN_SetPitch, 80, 120, "<pitch=\"80\">", "<pitch=\"120\">"}};
-  for (const auto& c : attributes) {
-    for (int32_t language : kLanguages) {
-      ORVN_CHANNEL channel = channels_[language];
+// Range ends become exact tags; attribute texts and speaker changes return the engine's result and leave the last
+// error alone; a speaker change checks the speaker asked for, not the handle's, and moves no count.
+TEST_F(ChannelSettingsTest, AttributesAndSpeakersReachTheEngine) {
+  using Setter = int32_t (*)(ORVN_CHANNEL, int32_t);
+  const std::tuple<Setter, int32_t, const char*> ends[] = {
+      {ORVN_SetVolume, 0, "<volume=\"0\"> "}, {ORVN_SetVolume, 200, "<volume=\"200\"> "},
+      {ORVN_SetSpeed, 50, "<speed=\"50\">"},  {ORVN_SetSpeed, 200, "<speed=\"200\">"},
+      {ORVN_SetPitch, 80, "<pitch=\"80\">"},  {ORVN_SetPitch, 120, "<pitch=\"120\">"}};
+  for (int32_t language : kLanguages) {
+    for (const auto& [set, value, tag] : ends) {
       SynTest_ClearLog(language);
-      EXPECT_EQ(c.set(channel, c.lowest), 1);
-      EXPECT_EQ(c.set(channel, c.highest), 1);
-      EXPECT_EQ(EngineLog(language), (Log{Logged("changeAttr", language, {Ptr(channel), Quoted(c.lowestTag)}),
-                                          Logged("changeAttr", language, {Ptr(channel), Quoted(c.highestTag)})}));
+      EXPECT_EQ(set(channels_[language], value), 1);
+      EXPECT_EQ(EngineLog(language), Log{Logged("changeAttr", language, {Ptr(channels_[language]), Quoted(tag)})});
     }
   }
-}
-
-// Whatever the engine answers is returned and leaves the last error alone.
-TEST_F(ChannelSettingsTest, AttributeTextsAndSpeakerChangesPassTheEnginesResult) {
   ORVN_CHANNEL japanese = channels_[ORVN_JAPANESE];
   SynTest_ForceResult("ChangeJapTTSAttr", 42);
-  EXPECT_EQ(LastErrorAfter([&] { EXPECT_EQ(ORVN_ChangeAttr(japanese, "not a tag at all"), 42); }), ORVN_ERR_LANGUAGE);
+  EXPECT_EQ(LastErrorAfter([&] { EXPECT_EQ(ORVN_ChangeAttr(japanese, "not a tag"), 42); }), ORVN_ERR_LANGUAGE);
   EXPECT_EQ(ORVN_SetSpeed(japanese, 100), 42);
-  EXPECT_EQ(EngineLog(ORVN_JAPANESE)[0], Logged("ChangeJapTTSAttr", {Ptr(japanese), Quoted("not a tag at all")}));
-  // The speaker asked for is checked, not the handle's own.
+  EXPECT_EQ(EngineLog(ORVN_JAPANESE).end()[-2], Logged("ChangeJapTTSAttr", {Ptr(japanese), Quoted("not a tag")}));
   FakeChannel stray{ORVN_ENGLISH, 11};
   SynTest_ForceResult("ChangeEngSpeaker", 7);
   EXPECT_EQ(ORVN_ChangeSpeaker(&stray, 1), 7);
-  EXPECT_EQ(EngineLog(ORVN_ENGLISH), Log{Logged("ChangeEngSpeaker", {Ptr(&stray), "1"})});
-}
-
-// The counts are not moved by a speaker change, and never go below zero.
-TEST_F(ChannelSettingsTest, AChangedSpeakerTakesTheChannelWithItOnDeletion) {
-  ORVN_CHANNEL channel = channels_[ORVN_KOREAN];
-  ASSERT_EQ(ORVN_ChangeSpeaker(channel, 9), 1);
-  EXPECT_EQ(reinterpret_cast<ORVN_ChannelHead*>(channel)->speaker, 9);
-  ORVN_DeleteThread(channel);
+  EXPECT_EQ(CallsTo(ORVN_ENGLISH, "ChangeEngSpeaker"), Log{Logged("ChangeEngSpeaker", {Ptr(&stray), "1"})});
+  ORVN_CHANNEL korean = channels_[ORVN_KOREAN];
+  ASSERT_EQ(ORVN_ChangeSpeaker(korean, 9), 1);
+  EXPECT_EQ(reinterpret_cast<ORVN_ChannelHead*>(korean)->speaker, 9);
+  ORVN_DeleteThread(korean);  // takes the channel off speaker 9, which never goes below zero
   channels_[ORVN_KOREAN] = nullptr;
   EXPECT_EQ(ChannelInfo(ORVN_KOREAN, 0), Counts({1, 64}));
   EXPECT_EQ(ChannelInfo(ORVN_KOREAN, 9), Counts({0, 64}));
   EXPECT_EQ(ChannelInfo(ORVN_KOREAN)[0], 0);
 }
 
+// Only the Korean pitch default is told the speaker; the engine's result and outputs come back.
 TEST_F(ChannelSettingsTest, DefaultQueriesReachTheEngineWithTheirOwnArguments) {
   int32_t a = 0, b = 0;
   const std::string x = Ptr(&a), y = Ptr(&b);
@@ -113,11 +105,10 @@ TEST_F(ChannelSettingsTest, DefaultQueriesReachTheEngineWithTheirOwnArguments) {
     EXPECT_EQ(ORVN_GetPitchDefault(language, 1, &a, &b), 1);
     EXPECT_EQ(ORVN_GetSpeedDefault(language, &a, &b), 1);
     EXPECT_EQ(ORVN_GetVolumeDefault(language, &a, &b), 1);
-    // Only the Korean pitch default is told the speaker.
-    EXPECT_EQ(EngineLog(language), (Log{language == ORVN_KOREAN ? Logged("GetPitchDefault", {"1", x, y})
-                                                                : Logged("pitchDefault", language, {x, y}),
-                                        Logged("speedDefault", language, {x, y}),
-                                        Logged("volumeDefault", language, {x, y})}));
+    EXPECT_EQ(EngineLog(language),
+              (Log{language == ORVN_KOREAN ? Logged("GetPitchDefault", {"1", x, y})
+                                           : Logged("pitchDefault", language, {x, y}),
+                   Logged("speedDefault", language, {x, y}), Logged("volumeDefault", language, {x, y})}));
   }
   SynTest_ForceResult("GetEngVolumeDefault", -77);
   SynTest_ForceOutputs("GetEngVolumeDefault", 5, 6);
@@ -127,8 +118,8 @@ TEST_F(ChannelSettingsTest, DefaultQueriesReachTheEngineWithTheirOwnArguments) {
 
 TEST_F(ChannelSettingsTest, ARefusedDictionaryIsReportedTenAboveTheEnginesReason) {
   using DictionaryExport = int32_t (*)(ORVN_CHANNEL, const char*, int32_t*, int32_t*);
-  for (auto [op, call] : {std::pair<const char*, DictionaryExport>{"loadDict", ORVN_LoadUserDict},
-                          {"changeDict", ORVN_ChangeUserDict}}) {
+  for (auto [op, call] :
+       {std::pair<const char*, DictionaryExport>{"loadDict", ORVN_LoadUserDict}, {"changeDict", ORVN_ChangeUserDict}}) {
     for (int32_t language : kLanguages) {
       const std::string name = EngineName(op, language);
       int32_t first = 0, second = 0;
@@ -148,61 +139,53 @@ TEST_F(ChannelSettingsTest, ARefusedDictionaryIsReportedTenAboveTheEnginesReason
   EXPECT_EQ(EngineLog(ORVN_ENGLISH), Log{Logged("UnLoadEngUSRDict", {Ptr(channels_[ORVN_ENGLISH])})});
 }
 
-// Effect databases are language-wide; the tests use two files that exist.
-class EffectDatabaseTest : public ApiTest {
- protected:
-  int32_t Load(int32_t language, int32_t mode = 0) {
-    return ORVN_LoadUserEffDB(language, a_.c_str(), b_.c_str(), mode, 17);
-  }
-  std::string LoadCall(int32_t language, int32_t mode = 0) {
-    return Logged("loadEffectDb", language, {Quoted(a_), Quoted(b_), std::to_string(mode), "17"});
-  }
-  const std::string a_ = VoicesDir() + "/eng-0.voice", b_ = VoicesDir() + "/eng-1.voice";
-};
+using EffectDatabaseTest = ApiTest;
 
-TEST_F(EffectDatabaseTest, TagReadingNeedsExactlyOneLoadedSpeakerAndAsksTheEngine) {
+// Tag reading needs exactly one loaded speaker: without a database the set reaches no engine but succeeds, and
+// the get asks anyway. A database is unloaded before the next one and before the language's last voice; after an
+// engine result of 0 there is none to unload, any other result counts as loaded.
+TEST_F(EffectDatabaseTest, TagReadingAndDatabaseLifetimes) {
+  const std::string a = VoicesDir() + "/eng-0.voice", b = VoicesDir() + "/eng-1.voice";
+  auto load = [&](int32_t language, int32_t mode) {
+    return ORVN_LoadUserEffDB(language, a.c_str(), b.c_str(), mode, 17);
+  };
+  auto loaded = [&](int32_t language, int32_t mode) {
+    return Logged("loadEffectDb", language, {Quoted(a), Quoted(b), std::to_string(mode), "17"});
+  };
   ASSERT_EQ(ORVN_LoadEngineEx(ORVN_ENGLISH, 9, VoicesDir().c_str(), 0), 0);
   SynTest_ClearLog(ORVN_ENGLISH);
-  // Without a database the set reaches no engine but succeeds; the get asks anyway.
-  // (The stand-in engine keeps its value for the whole process.)
   EXPECT_EQ(LastErrorAfter([] { ORVN_SetEffectTagRead(ORVN_ENGLISH, 6); }), 0);
-  ORVN_GetEffectTagRead(ORVN_ENGLISH);
+  ORVN_GetEffectTagRead(ORVN_ENGLISH);  // the stand-in engine keeps its value for the whole process
   EXPECT_EQ(EngineLog(ORVN_ENGLISH), Log{"GetEngEffectTagRead()"});
-  EXPECT_EQ(Load(ORVN_ENGLISH), 1);
+  EXPECT_EQ(load(ORVN_ENGLISH, 0), 1);
   ORVN_SetEffectTagRead(ORVN_ENGLISH, 5);
   EXPECT_EQ(ORVN_GetEffectTagRead(ORVN_ENGLISH), 5);
   EXPECT_EQ(EngineLog(ORVN_ENGLISH).end()[-2], "SetEngEffectTagRead(5)");
-  // A second speaker takes it away.
   ORVN_LoadEngineEx(ORVN_ENGLISH, 0, VoicesDir().c_str(), 0);
-  EXPECT_EQ(ORVN_GetEffectTagRead(ORVN_ENGLISH), ORVN_ERR_NOT_LOADED);
-}
+  EXPECT_EQ(ORVN_GetEffectTagRead(ORVN_ENGLISH), ORVN_ERR_NOT_LOADED) << "a second speaker takes it away";
 
-// A database is unloaded before a second one is loaded, and before the
-// language's last voice; after an engine result of 0 there is none to unload.
-TEST_F(EffectDatabaseTest, ADatabaseIsUnloadedBeforeTheNextOneAndBeforeTheLastVoice) {
   for (int32_t speaker : {0, 9}) ORVN_LoadEngineEx(ORVN_KOREAN, speaker, VoicesDir().c_str(), 0);
   LoadVoices(ORVN_CHINESE);
   ClearEngineLogs();
-  ASSERT_EQ(Load(ORVN_KOREAN), 1);
-  EXPECT_EQ(LastErrorAfter([&] { EXPECT_EQ(Load(ORVN_CHINESE, 2), 1); }), 0);
-  EXPECT_EQ(Load(ORVN_CHINESE), 1);
+  ASSERT_EQ(load(ORVN_KOREAN, 0), 1);
+  EXPECT_EQ(LastErrorAfter([&] { EXPECT_EQ(load(ORVN_CHINESE, 2), 1); }), 0);
+  EXPECT_EQ(load(ORVN_CHINESE, 0), 1);
   ORVN_UnLoadEngineEx(ORVN_KOREAN, 0);
   ORVN_UnLoadEngineEx(ORVN_KOREAN, 9);
-  EXPECT_EQ(EngineLog(ORVN_KOREAN), (Log{LoadCall(ORVN_KOREAN), "UnLoadVELMEngineEx(0)", "UnLoadKorUserEffDB()",
-                                        "UnLoadVELMEngineEx(9)"}));
+  EXPECT_EQ(EngineLog(ORVN_KOREAN),
+            (Log{loaded(ORVN_KOREAN, 0), "UnLoadVELMEngineEx(0)", "UnLoadKorUserEffDB()", "UnLoadVELMEngineEx(9)"}));
   const std::string unload = Logged("unloadEffectDb", ORVN_CHINESE, {});
-  EXPECT_EQ(EngineLog(ORVN_CHINESE), (Log{LoadCall(ORVN_CHINESE, 2), unload, LoadCall(ORVN_CHINESE)}));
+  EXPECT_EQ(EngineLog(ORVN_CHINESE), (Log{loaded(ORVN_CHINESE, 2), unload, loaded(ORVN_CHINESE, 0)}));
   SynTest_ForceResult("LoadChiUserEffDB", 0);
-  EXPECT_EQ(Load(ORVN_CHINESE), 0);
+  EXPECT_EQ(load(ORVN_CHINESE, 0), 0);
   SynTest_ClearLog(ORVN_CHINESE);
   EXPECT_EQ(LastErrorAfter([] { ORVN_UnLoadUserEffDB(ORVN_CHINESE); }), 0);
   ORVN_UnLoadEngine(ORVN_CHINESE);
   EXPECT_EQ(EngineLog(ORVN_CHINESE),
             (Log{"UnLoadChiTTSEngineEx(0)", "UnLoadChiTTSEngineEx(1)", "UnLoadChiTTSEngineEx(9)"}));
-  // Any other result counts as loaded.
   LoadVoices(ORVN_CHINESE);
   SynTest_ForceResult("LoadChiUserEffDB", -4);
-  EXPECT_EQ(Load(ORVN_CHINESE), -4);
+  EXPECT_EQ(load(ORVN_CHINESE, 0), -4);
   ORVN_UnLoadUserEffDB(ORVN_CHINESE);
   EXPECT_EQ(EngineLog(ORVN_CHINESE).back(), unload);
 }

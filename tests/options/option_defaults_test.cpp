@@ -1,8 +1,8 @@
-// The routine that applies the library-wide option defaults to a channel the
-// library opened itself, and the registered playback dictionary; linked from
-// the library's objects to reach these internals.
-#include "../api/api_test_support.h"
+// The routine that applies the library-wide option defaults to a channel the library opened itself, and the
+// registered playback dictionary; linked from the library's objects to reach these internals.
 #include "options/option_defaults.h"
+
+#include "../api/api_test_support.h"
 #include "options/user_dictionaries.h"
 
 namespace orven_test {
@@ -10,8 +10,7 @@ namespace {
 
 using ApplyDefaultsTest = ChannelPerLanguageTest;
 
-// Applied in a fixed order, lip sync only to files; the pause always, any
-// other default only when it is 1.
+// Applied in a fixed order, lip sync only to files; the pause always, any other default only when it is 1.
 TEST_F(ApplyDefaultsTest, DefaultsOfOneAreAppliedInOrder) {
   ORVN_CHANNEL channel = channels_[ORVN_CHINESE];
   auto apply = [&](orven::DefaultsFor target) {
@@ -24,13 +23,13 @@ TEST_F(ApplyDefaultsTest, DefaultsOfOneAreAppliedInOrder) {
                    ORVN_SetReadGwalho, ORVN_SetSentDelimLF})
     set(nullptr, 1);
   ORVN_SetPauseLength(nullptr, 250, 700);
-  Log toFile = {call("SetChiByteSwap", "1"), call("SetChiCharSet", "1"),  call("SetChiTextFormat", "1"),
-                call("SetChiLipSync", "1"),  call("SetChiPauseLength", "250, 700"), call("SetChiReadGwalho", "1"),
+  Log toFile = {call("SetChiByteSwap", "1"),           call("SetChiCharSet", "1"),
+                call("SetChiTextFormat", "1"),         call("SetChiLipSync", "1"),
+                call("SetChiPauseLength", "250, 700"), call("SetChiReadGwalho", "1"),
                 call("SetChiSentDelimLF", "1")};
   EXPECT_EQ(apply(orven::DefaultsFor::TextToFile), toFile);
   toFile.erase(toFile.begin() + 3);
   EXPECT_EQ(apply(orven::DefaultsFor::Playback), toFile);
-
   ORVN_Initialize();
   ORVN_SetCharSet(nullptr, 5);
   ORVN_SetTextFormat(nullptr, 0x101);  // stored as 1 through its low 8 bits
@@ -40,9 +39,10 @@ TEST_F(ApplyDefaultsTest, DefaultsOfOneAreAppliedInOrder) {
             (Log{call("SetChiTextFormat", "1"), call("SetChiPauseLength", "0, 0")}));
 }
 
+// Registration does not depend on the library state, keeps at most 255 bytes, and null keeps the old path.
 TEST(RegisteredDictionaryTest, RegistrationKeepsAtMost255BytesAndNullKeepsTheOldPath) {
   const orven::RegisteredDictionary& dictionary = orven::g_registeredDictionary;
-  ORVN_UnInitialize();  // registration does not depend on the library state
+  ORVN_UnInitialize();
   ORVN_RegisterUserDict("/dicts/first.txt");
   ORVN_RegisterUserDict(nullptr);
   EXPECT_STREQ(dictionary.path, "/dicts/first.txt");
