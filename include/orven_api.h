@@ -42,6 +42,13 @@
 /* The one export macro: ORVN_API(return type) name(arguments). */
 #define ORVN_API(type) ORVN_EXPORT_ type ORVN_STDCALL_
 
+/* No export lets an exception out: to C++ callers every export is noexcept. */
+#if defined(__cplusplus)
+#  define ORVN_NOEXCEPT noexcept
+#else
+#  define ORVN_NOEXCEPT
+#endif
+
 #if defined(__cplusplus)
 #  define ORVN_STATIC_ASSERT_(cond, msg) static_assert(cond, msg)
 extern "C" {
@@ -152,12 +159,12 @@ ORVN_STATIC_ASSERT_(offsetof(ORVN_DbInfo, samplingRate) == 44, "DbInfo layout");
 
 /* Clears the last error, resets the library-wide option defaults and marks
  * the library initialised. Leaves loaded voices alone. Always 0. */
-ORVN_API(int32_t) ORVN_Initialize(void);
+ORVN_API(int32_t) ORVN_Initialize(void) ORVN_NOEXCEPT;
 /* Marks the library uninitialised (-100 if it was not initialised). Voices
  * and channels stay as they are. */
-ORVN_API(void) ORVN_UnInitialize(void);
+ORVN_API(void) ORVN_UnInitialize(void) ORVN_NOEXCEPT;
 /* The last error; never changes it. */
-ORVN_API(int32_t) ORVN_GetError(void);
+ORVN_API(int32_t) ORVN_GetError(void) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Loading voices
@@ -165,12 +172,12 @@ ORVN_API(int32_t) ORVN_GetError(void);
 
 /* Loads every available speaker 0..9 of a language from a database
  * directory. 0: something is loaded; 1: nothing could be loaded. */
-ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, uint32_t loadOption);
+ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, uint32_t loadOption) ORVN_NOEXCEPT;
 /* Loads one speaker. 0: loaded (or already loaded); 1: refused. */
 ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const char* databasePath,
-                                    uint32_t loadOption);
-ORVN_API(void) ORVN_UnLoadEngine(int32_t language);
-ORVN_API(void) ORVN_UnLoadEngineEx(int32_t language, int32_t speaker);
+                                    uint32_t loadOption) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_UnLoadEngine(int32_t language) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_UnLoadEngineEx(int32_t language, int32_t speaker) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Synthesis channels
@@ -179,19 +186,19 @@ ORVN_API(void) ORVN_UnLoadEngineEx(int32_t language, int32_t speaker);
 /* Opens a channel on a loaded voice; the engine will call `callback` with
  * `userData` for every chunk of audio. Null on failure (see ORVN_GetError). */
 ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback,
-                                         int32_t language, int32_t speaker);
-ORVN_API(void) ORVN_DeleteThread(ORVN_CHANNEL channel);
-ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int32_t* channelCapacity);
+                                         int32_t language, int32_t speaker) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_DeleteThread(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int32_t* channelCapacity) ORVN_NOEXCEPT;
 ORVN_API(void) ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels,
-                                     int32_t* channelLimit);
+                                     int32_t* channelLimit) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Engine information
  * ---------------------------------------------------------------------- */
-ORVN_API(void) ORVN_GetEngineInfo(int32_t language, ORVN_EngineInfo* info);
-ORVN_API(void) ORVN_GetDBInfo(int32_t language, int32_t speaker, ORVN_DbInfo* info);
+ORVN_API(void) ORVN_GetEngineInfo(int32_t language, ORVN_EngineInfo* info) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_GetDBInfo(int32_t language, int32_t speaker, ORVN_DbInfo* info) ORVN_NOEXCEPT;
 /* The speaker's text limit in bytes after conversion (0: none), or a code. */
-ORVN_API(int32_t) ORVN_GetTextLimitLength(int32_t language, int32_t speaker);
+ORVN_API(int32_t) ORVN_GetTextLimitLength(int32_t language, int32_t speaker) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Text requests
@@ -204,21 +211,21 @@ ORVN_API(int32_t) ORVN_GetTextLimitLength(int32_t language, int32_t speaker);
  * negative code. The audio arrives in the channel's callback before the
  * call returns.
  * ---------------------------------------------------------------------- */
-ORVN_API(int32_t) ORVN_TextToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode);
+ORVN_API(int32_t) ORVN_TextToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode) ORVN_NOEXCEPT;
 /* Asks the engine to end a running request early; 1 once asked. */
-ORVN_API(int32_t) ORVN_StopTextToSpeech(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_StopTextToSpeech(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
 /* Korean only (-12 otherwise): the engine's name and SMS readings. */
-ORVN_API(int32_t) ORVN_NameToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode);
-ORVN_API(int32_t) ORVN_SMSToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode);
+ORVN_API(int32_t) ORVN_NameToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SMSToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * PCM buffer mode: as above, with the engine delivering chunks of `size`
  * bytes (1024..64000, else -11) for the span of one request. Once the
  * request has run, the last error reads 0; the result tells the outcome.
  * ---------------------------------------------------------------------- */
-ORVN_API(int32_t) ORVN_TextToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size);
-ORVN_API(int32_t) ORVN_NameToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size);
-ORVN_API(int32_t) ORVN_SMSToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size);
+ORVN_API(int32_t) ORVN_TextToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_NameToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SMSToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Voice attributes and speaker
@@ -226,16 +233,16 @@ ORVN_API(int32_t) ORVN_SMSToPcmBuf(ORVN_CHANNEL channel, const char* text, int32
  * Volume 0..200, speed 50..200, pitch 80..120 (else -11) become attribute
  * tags for ORVN_ChangeAttr. The results are the engine's own.
  * ---------------------------------------------------------------------- */
-ORVN_API(int32_t) ORVN_SetVolume(ORVN_CHANNEL channel, int32_t volume);
-ORVN_API(int32_t) ORVN_SetSpeed(ORVN_CHANNEL channel, int32_t speed);
-ORVN_API(int32_t) ORVN_SetPitch(ORVN_CHANNEL channel, int32_t pitch);
+ORVN_API(int32_t) ORVN_SetVolume(ORVN_CHANNEL channel, int32_t volume) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetSpeed(ORVN_CHANNEL channel, int32_t speed) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetPitch(ORVN_CHANNEL channel, int32_t pitch) ORVN_NOEXCEPT;
 /* Hands any attribute tag text (e.g. "<speed=\"120\">") to the engine. */
-ORVN_API(int32_t) ORVN_ChangeAttr(ORVN_CHANNEL channel, const char* attributeTag);
+ORVN_API(int32_t) ORVN_ChangeAttr(ORVN_CHANNEL channel, const char* attributeTag) ORVN_NOEXCEPT;
 /* Moves the channel to another loaded speaker of its language. */
-ORVN_API(int32_t) ORVN_ChangeSpeaker(ORVN_CHANNEL channel, int32_t speaker);
-ORVN_API(int32_t) ORVN_GetPitchDefault(int32_t language, int32_t speaker, int32_t* out1, int32_t* out2);
-ORVN_API(int32_t) ORVN_GetSpeedDefault(int32_t language, int32_t* out1, int32_t* out2);
-ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* out1, int32_t* out2);
+ORVN_API(int32_t) ORVN_ChangeSpeaker(ORVN_CHANNEL channel, int32_t speaker) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetPitchDefault(int32_t language, int32_t speaker, int32_t* defaultValue, int32_t* maximumValue) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetSpeedDefault(int32_t language, int32_t* defaultValue, int32_t* maximumValue) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* defaultValue, int32_t* maximumValue) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * File synthesis
@@ -252,14 +259,14 @@ ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* out1, int32_t
  * ---------------------------------------------------------------------- */
 ORVN_API(int32_t) ORVN_TextToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
                                   int32_t samplingRate, const char* text, const char* fileName,
-                                  const char* attributes, const char* dictionary);
+                                  const char* attributes, const char* dictionary) ORVN_NOEXCEPT;
 /* Korean only (-12 otherwise). */
 ORVN_API(int32_t) ORVN_NameToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
                                   int32_t samplingRate, const char* text, const char* fileName,
-                                  const char* attributes);
+                                  const char* attributes) ORVN_NOEXCEPT;
 ORVN_API(int32_t) ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
                                  int32_t samplingRate, const char* text, const char* fileName,
-                                 const char* attributes);
+                                 const char* attributes) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Audio headers and mixer
@@ -273,9 +280,9 @@ ORVN_API(int32_t) ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t file
 
 /* A mono WAV header (44 bytes for encodings 0 and 1, 46 for 2 and 3) into
  * `header` (46 bytes of room); returns its length, or 0 for 4 and 5. */
-ORVN_API(int32_t) ORVN_MakeWaveHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header);
+ORVN_API(int32_t) ORVN_MakeWaveHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header) ORVN_NOEXCEPT;
 /* A mono 24-byte AU header; returns 24, or 0 for encoding 4 or outside 0..5. */
-ORVN_API(int32_t) ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header);
+ORVN_API(int32_t) ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Sample encoders (16-bit mono input). They keep no state between calls:
@@ -284,17 +291,17 @@ ORVN_API(int32_t) ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int3
  * the ADPCM coders 0).
  * ---------------------------------------------------------------------- */
 /* One byte per sample: G.711 mu-law, A-law, signed and unsigned 8-bit. */
-ORVN_API(int32_t) ORVN_uLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
-ORVN_API(int32_t) ORVN_aLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
-ORVN_API(int32_t) ORVN_Linear8EnCoding(int32_t count, const int16_t* samples, uint8_t* out);
-ORVN_API(int32_t) ORVN_Linear8UnsignedEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
+ORVN_API(int32_t) ORVN_uLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_aLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_Linear8EnCoding(int32_t count, const int16_t* samples, uint8_t* out) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_Linear8UnsignedEnCoding(int32_t count, const int16_t* samples, uint8_t* out) ORVN_NOEXCEPT;
 /* Dialogic VOX ADPCM, two samples per byte (count/2 bytes; an odd last
  * sample is not coded). Shifts `samples` right by 4 in place. */
-ORVN_API(int32_t) ORVN_VOXADPCMEnCoding(int32_t count, int16_t* samples, uint8_t* out);
+ORVN_API(int32_t) ORVN_VOXADPCMEnCoding(int32_t count, int16_t* samples, uint8_t* out) ORVN_NOEXCEPT;
 /* G.721 32 kbit/s ADPCM, first sample in the high nibble: (count+1)/2 bytes. */
-ORVN_API(int32_t) ORVN_ADPCMEnCoding(int32_t count, const int16_t* samples, uint8_t* out);
+ORVN_API(int32_t) ORVN_ADPCMEnCoding(int32_t count, const int16_t* samples, uint8_t* out) ORVN_NOEXCEPT;
 /* Decodes `count` bytes of G.721 codes into 2*count samples. */
-ORVN_API(int32_t) ORVN_ADPCMDeCoding(int32_t count, const uint8_t* bytes, int16_t* samples);
+ORVN_API(int32_t) ORVN_ADPCMDeCoding(int32_t count, const uint8_t* bytes, int16_t* samples) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Sampling-rate conversion (16-bit mono). 16000 -> 8000 Hz low-pass filters
@@ -313,13 +320,13 @@ typedef struct ORVN_ConvSamplingRateState {
 ORVN_STATIC_ASSERT_(offsetof(ORVN_ConvSamplingRateState, outputs) == 24, "state layout");
 ORVN_STATIC_ASSERT_(sizeof(ORVN_ConvSamplingRateState) == 68, "state size");
 
-ORVN_API(int32_t) ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate);
+ORVN_API(int32_t) ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate) ORVN_NOEXCEPT;
 /* As above; the 16000 -> 8000 Hz filter starts from `state` when
  * continueFlag is non-zero (else from silence) and always leaves its memory
  * there, so consecutive chunks filter as one signal. */
 ORVN_API(int32_t) ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* out, int32_t srcRate,
                                            int32_t dstRate, int32_t continueFlag,
-                                           ORVN_ConvSamplingRateState* state);
+                                           ORVN_ConvSamplingRateState* state) ORVN_NOEXCEPT;
 
 /* Joins two files of one kind into a third. mode 0: the second file's data
  * then the first's; 1: the first's then the second's; 2: mixed sample by
@@ -329,7 +336,7 @@ ORVN_API(int32_t) ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* 
  * is shorter than its container's header, -31 the inputs' headers disagree,
  * -2 no memory. Mixing with an empty second input leaves the first as it is. */
 ORVN_API(int32_t) ORVN_AudioMixer(const char* firstFile, const char* secondFile, const char* outputFile,
-                                  int32_t samplingRate, int32_t fileType, int32_t encoding, int32_t mode);
+                                  int32_t samplingRate, int32_t fileType, int32_t encoding, int32_t mode) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Text and output options
@@ -340,23 +347,23 @@ ORVN_API(int32_t) ORVN_AudioMixer(const char* firstFile, const char* secondFile,
  * options (text format, character set, lip sync, highlight, byte swap) use
  * the low 8 bits of the value and read back sign-extended. Setters return 1.
  * ---------------------------------------------------------------------- */
-ORVN_API(int32_t) ORVN_SetTextFormat(ORVN_CHANNEL channel, int32_t value);
-ORVN_API(int32_t) ORVN_GetTextFormat(ORVN_CHANNEL channel);
-ORVN_API(int32_t) ORVN_SetCharSet(ORVN_CHANNEL channel, int32_t value);
-ORVN_API(int32_t) ORVN_GetCharSet(ORVN_CHANNEL channel);
-ORVN_API(int32_t) ORVN_SetLipSync(ORVN_CHANNEL channel, int32_t value);
-ORVN_API(int32_t) ORVN_GetLipSync(ORVN_CHANNEL channel);
-ORVN_API(int32_t) ORVN_SetHighLight(ORVN_CHANNEL channel, int32_t value);
-ORVN_API(int32_t) ORVN_GetHighLight(ORVN_CHANNEL channel);
-ORVN_API(int32_t) ORVN_SetByteSwap(ORVN_CHANNEL channel, int32_t value);
-ORVN_API(int32_t) ORVN_GetByteSwap(ORVN_CHANNEL channel);
-ORVN_API(int32_t) ORVN_SetPauseLength(ORVN_CHANNEL channel, int32_t first, int32_t second);
+ORVN_API(int32_t) ORVN_SetTextFormat(ORVN_CHANNEL channel, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetTextFormat(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetCharSet(ORVN_CHANNEL channel, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetCharSet(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetLipSync(ORVN_CHANNEL channel, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetLipSync(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetHighLight(ORVN_CHANNEL channel, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetHighLight(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetByteSwap(ORVN_CHANNEL channel, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetByteSwap(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetPauseLength(ORVN_CHANNEL channel, int32_t sentencePause, int32_t phrasePause) ORVN_NOEXCEPT;
 /* -100 also when either output pointer is null. */
-ORVN_API(int32_t) ORVN_GetPauseLength(ORVN_CHANNEL channel, int32_t* first, int32_t* second);
-ORVN_API(int32_t) ORVN_SetReadGwalho(ORVN_CHANNEL channel, int32_t value);
-ORVN_API(int32_t) ORVN_GetReadGwalho(ORVN_CHANNEL channel);
-ORVN_API(int32_t) ORVN_SetSentDelimLF(ORVN_CHANNEL channel, int32_t value);
-ORVN_API(int32_t) ORVN_GetSentDelimLF(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_GetPauseLength(ORVN_CHANNEL channel, int32_t* sentencePause, int32_t* phrasePause) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetReadGwalho(ORVN_CHANNEL channel, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetReadGwalho(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_SetSentDelimLF(ORVN_CHANNEL channel, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetSentDelimLF(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * User dictionaries and effect database
@@ -364,20 +371,20 @@ ORVN_API(int32_t) ORVN_GetSentDelimLF(ORVN_CHANNEL channel);
 
 /* Loads (or replaces) a channel's user dictionary. The engine's result is
  * returned; when it is 0, 10 is added to *first. */
-ORVN_API(int32_t) ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* first, int32_t* second);
-ORVN_API(int32_t) ORVN_ChangeUserDict(ORVN_CHANNEL channel, const char* path, int32_t* first, int32_t* second);
-ORVN_API(void) ORVN_UnLoadUserDict(ORVN_CHANNEL channel);
+ORVN_API(int32_t) ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_ChangeUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_UnLoadUserDict(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
 /* The dictionary live playback loads into its channels (at most 255 bytes
  * are kept). A null path keeps the current registration. */
-ORVN_API(void) ORVN_RegisterUserDict(const char* path);
-ORVN_API(void) ORVN_DeleteUserDict(void);
+ORVN_API(void) ORVN_RegisterUserDict(const char* path) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_DeleteUserDict(void) ORVN_NOEXCEPT;
 /* Loads a language's user effect database from two files; mode 0..2. */
-ORVN_API(int32_t) ORVN_LoadUserEffDB(int32_t language, const char* path1, const char* path2, int32_t mode,
-                                     int32_t value);
-ORVN_API(void) ORVN_UnLoadUserEffDB(int32_t language);
+ORVN_API(int32_t) ORVN_LoadUserEffDB(int32_t language, const char* effectPath, const char* indexPath, int32_t mode,
+                                     int32_t option) ORVN_NOEXCEPT;
+ORVN_API(void) ORVN_UnLoadUserEffDB(int32_t language) ORVN_NOEXCEPT;
 /* Need exactly one loaded speaker of the language. */
-ORVN_API(void) ORVN_SetEffectTagRead(int32_t language, int32_t value);
-ORVN_API(int32_t) ORVN_GetEffectTagRead(int32_t language);
+ORVN_API(void) ORVN_SetEffectTagRead(int32_t language, int32_t value) ORVN_NOEXCEPT;
+ORVN_API(int32_t) ORVN_GetEffectTagRead(int32_t language) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Extension: voice capacity
@@ -390,7 +397,7 @@ ORVN_API(int32_t) ORVN_GetEffectTagRead(int32_t language);
  * loading skips it and ORVN_LoadEngineEx answers 1 without asking the engine.
  * ---------------------------------------------------------------------- */
 ORVN_API(int32_t) ORVN_SetVoiceCapacity(int32_t language, int32_t speaker, int32_t channelLimit,
-                                        uint32_t textLimit);
+                                        uint32_t textLimit) ORVN_NOEXCEPT;
 
 #if defined(__cplusplus)
 } /* extern "C" */
