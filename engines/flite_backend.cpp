@@ -53,8 +53,12 @@ class FliteBackend final : public SpeechBackend {
       cst_utterance* utterance = new_utterance();
       utt_set_input_text(utterance, ascii.c_str());
       utt_init(utterance, voice_);
-      feat_set_float(utterance->features, "duration_stretch", 100.0f / static_cast<float>(std::max(prosody.speed, 1)));
-      feat_set_float(utterance->features, "f0_shift", static_cast<float>(prosody.pitch) / 100.0f);
+      // Scaled from the voice's own settings (kal16 speaks 10 % slower than its units, for one).
+      feat_set_float(utterance->features, "duration_stretch",
+                     flite_get_param_float(voice_->features, "duration_stretch", 1.0f) * 100.0f /
+                         static_cast<float>(std::max(prosody.speed, 1)));
+      feat_set_float(utterance->features, "f0_shift", flite_get_param_float(voice_->features, "f0_shift", 1.0f) *
+                                                          static_cast<float>(prosody.pitch) / 100.0f);
       flite_do_synth(utterance, voice_, utt_synth);
       const cst_wave* wave = utt_wave(utterance);
       const SpeakStatus status = wave == nullptr || wave->sample_rate != rate_ ? SpeakStatus::failed

@@ -28,6 +28,10 @@ bool IsClauseMark(char32_t c) noexcept {
   }
 }
 
+bool IsCloser(char32_t c) noexcept {
+  return c == U'"' || c == U'\'' || c == U')' || c == 0x300D || c == 0x300F || c == 0xFF09;
+}
+
 // Where the tag starting at text[0] == '<' ends (one past its '>'), or 0 when it is no tag.
 std::size_t TagLength(std::u32string_view text) noexcept {
   const std::size_t limit = std::min(text.size(), kMaxTagLength + 1);
@@ -76,7 +80,8 @@ std::size_t FirstPieceLength(std::u32string_view text) noexcept {
     }
   }
   if (cut == 0) return limit;
-  while (cut < text.size() && (IsBlank(text[cut]) || text[cut] == U'\n')) ++cut;
+  // "?!", "...", a closing quote or bracket and the blanks after them stay with the piece.
+  while (cut < text.size() && (IsBlank(text[cut]) || IsSentenceEnd(text[cut]) || IsCloser(text[cut]))) ++cut;
   return cut;
 }
 
