@@ -14,7 +14,8 @@ cd "$(dirname "$0")/.."
 
 seconds="${ORVEN_FUZZ_SECONDS:-20}"
 jobs="${ORVEN_JOBS:-$(nproc 2>/dev/null || echo 2)}"
-targets=(check_utf8 utf8_to_korean utf8_to_utf16 utf8_to_chinese utf8_to_japanese strip_markup audio_mixer g721_decode)
+targets=(check_utf8 utf8_to_korean utf8_to_utf16 utf8_to_chinese utf8_to_japanese strip_markup audio_mixer g721_decode
+         voice_descriptor)
 
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

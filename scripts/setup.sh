@@ -33,6 +33,16 @@ packages=(
   ffmpeg               # ffprobe, a second independent reader of those files
 )
 
+# Building and running the speech backends of the stand-in engines.
+packages+=(
+  libespeak-ng-dev espeak-ng-data   # Korean, Mandarin and Japanese voices
+  flite1-dev                        # English voices (linked in)
+  libmecab-dev mecab-ipadic-utf8    # Japanese readings
+  libsoxr-dev                       # resampling to the voice's rate
+)
+# Only the speech tests and benchmarks: a recogniser for English, the command-line synthesisers they race.
+packages+=(pocketsphinx pocketsphinx-en-us espeak-ng flite hyperfine)
+
 if [ "$full" = 1 ]; then
   packages+=(
     clang                 # second compiler; builds the sanitizer trees
@@ -43,7 +53,6 @@ if [ "$full" = 1 ]; then
     binutils-mingw-w64-i686      # i686-w64-mingw32-objdump for the DLL checks
     libbenchmark-dev             # the benchmarks
     libicu-dev                   # ICU, a peer in the text conversion benchmark
-    libsoxr-dev                  # libsoxr, a peer in the audio benchmark
   )
 fi
 
