@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "pcm_output.h"
+#include "speech_backend.h"
 #include "syncore.h"
 #include "text_rules.h"
 #include "voice_descriptor.h"
@@ -43,6 +45,7 @@ struct Voice {
   uint32_t loadOption = 0;
   std::string directory;
   VoiceDescriptor descriptor;
+  std::shared_ptr<const SpeechBackend> backend;  // shared by every channel on the voice
 };
 
 struct Channel {
@@ -106,6 +109,8 @@ class Engine final : public LanguageEngine {
   Channel* findLocked(const void* handle) const;
   ENGINE_HANDLE createChannel(void* userData, ORVN_SynthesisCallback callback, int32_t speaker);
   int32_t speakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t mode);
+  bool Synthesize(std::u32string_view characters, const Voice& voice, const Attributes& attrs, int32_t outBufSize,
+                  const ChunkTarget& target);
   int32_t defaultsAs(const Forced& forced, int32_t* out1, int32_t* out2, int32_t top);
   int32_t loadDictAs(Op op, ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second);
   template <class T>

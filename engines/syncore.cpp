@@ -12,8 +12,9 @@
 #include <utility>
 
 #include "engine_core.h"
+#include "pcm_output.h"
 #include "text_decoding.h"
-#include "tone.h"
+#include "text_runs.h"
 
 namespace syn {
 namespace {
@@ -22,7 +23,6 @@ constexpr const char* kLanguageCodes[kLanguageCount] = {"kor", "eng", "chi", "ja
 constexpr const char* kLanguageNames[kLanguageCount] = {"Korean", "English", "Chinese", "Japanese"};
 constexpr const char* kEngineNames[kLanguageCount] = {"KORSYN stand-in", "ENGSYN stand-in",
                                                       "CHISYN stand-in", "JAPSYN stand-in"};
-constexpr const char* kEngineVersion = "1.0 tone";
 
 constexpr int32_t kDefaultValue = 100;
 constexpr int32_t kPitchTop = kPitchMax;
@@ -225,6 +225,8 @@ int32_t Engine::load(const char* directory, uint32_t option, int32_t speaker) no
         voice->directory + kLanguageCodes[language_] + "-" + std::to_string(speaker) + ".voice";
     // A refused reload leaves the voice loaded before it in place.
     if (!loadVoiceDescriptor(path, voice->descriptor).ok()) return loadRefused();
+    // An unknown synthesiser voice, or one this build cannot speak with, is refused here and never at speak.
+    if (OpenBackend(voice->descriptor, language_, voice->backend) != BackendError::none) return loadRefused();
     std::lock_guard lock(mutex_);
     voices_[speaker] = std::move(voice);
     return loadSucceeded();
@@ -250,7 +252,7 @@ int32_t Engine::engineInfo(void* record101) noexcept {
     auto* rec = static_cast<unsigned char*>(record101);
     putText(rec, 40, kLanguageNames[language_]);
     putText(rec + 40, 40, kEngineNames[language_]);
-    putText(rec + 80, 20, kEngineVersion);
+    putText(rec + 80, 20, BackendVersionText());
     rec[100] = static_cast<unsigned char>(language_);
     return 1;
   });
@@ -269,7 +271,8 @@ int32_t Engine::dbInfo(int32_t speaker, void* record48) noexcept {
       voice = voices_[speaker];
     }
     auto* rec = static_cast<unsigned char*>(record48);
-    const int32_t status = forcedStatus.value_or(voice ? 0 : -1);
+    // The status names the voice's backend: 0 tone, 1 espeak-ng, 2 flite.
+    const int32_t status = forcedStatus.value_or(voice ? static_cast<int32_t>(voice->descriptor.kind) : -1);
     std::memcpy(rec, &status, sizeof status);
     if (status == -1) {
       if (forcedStatus) {
@@ -282,7 +285,9 @@ int32_t Engine::dbInfo(int32_t speaker, void* record48) noexcept {
     }
     const int32_t rate = voice ? voice->descriptor.rate : 0;
     putText(rec + 4, 20, voice ? voice->descriptor.name : "");
-    putText(rec + 24, 20, voice ? voice->descriptor.backend : "");
+    // The synthesiser's voice name where there is one (the status says which backend), else the backend's.
+    putText(rec + 24, 20, !voice ? "" : voice->descriptor.voice[0] != '\0' ? voice->descriptor.voice
+                                                                          : voice->descriptor.backend);
     std::memcpy(rec + 44, &rate, sizeof rate);
     return 1;
   });
@@ -592,28 +597,63 @@ int32_t Engine::speakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t m
     std::u32string characters;
     decodeText(language_, body, characters);
     if (characters.empty() || channel->callback == nullptr) return 1;
-
-    ToneGenerator tone(characters, {voice->descriptor.rate, attrs.volume, attrs.speed, attrs.pitch});
-    // A set buffer size is used as given, rounded down to whole samples;
-    // otherwise chunks hold 100 ms of audio.
-    const uint64_t chunkSamples =
-        outBufSize >= 2 ? static_cast<uint64_t>(outBufSize / 2) : static_cast<uint64_t>(voice->descriptor.rate / 10);
-    std::vector<int16_t> buffer(static_cast<std::size_t>(std::min(chunkSamples, tone.totalSamples())));
-
-    for (;;) {
-      const std::size_t n = tone.generate(buffer.data(), buffer.size());
-      if (n == 0) return 1;
-      if (channel->stopRequested.load(std::memory_order_acquire)) return 0;
-      if (swapBytes) {
-        for (std::size_t i = 0; i < n; ++i) {
-          const auto u = static_cast<uint16_t>(buffer[i]);
-          buffer[i] = static_cast<int16_t>(static_cast<uint16_t>((u << 8) | (u >> 8)));
-        }
-      }
-      ORVN_PcmChunk chunk{static_cast<int32_t>(n * sizeof(int16_t)), buffer.data()};
-      channel->callback(channel->userData, &chunk);
-    }
+    return Synthesize(characters, *voice, attrs, outBufSize, {channel->callback, channel->userData, swapBytes,
+                                                              &channel->stopRequested})
+               ? 1
+               : 0;
   });
+}
+
+namespace {
+
+// Collects one piece's native-rate PCM; says stop once the channel asks for it.
+class PieceBuffer final : public PcmSink {
+ public:
+  explicit PieceBuffer(const std::atomic<bool>& stop) : stop_(stop) {}
+  bool Write(const int16_t* samples, std::size_t count) noexcept override {
+    if (stop_.load(std::memory_order_acquire)) return false;
+    // A piece is at most a few hundred characters: its buffer stays small and is reused.
+    try {
+      samples_.insert(samples_.end(), samples, samples + count);
+    } catch (...) {
+      return false;
+    }
+    return true;
+  }
+  std::vector<int16_t> samples_;
+
+ private:
+  const std::atomic<bool>& stop_;
+};
+
+}  // namespace
+
+// Inline tags cut the text into runs, runs are cut into pieces of a sentence
+// or less, and each piece is synthesised whole and then delivered: the
+// backend may hold its own lock while it synthesises, the callback runs with
+// no lock held, and the first audio leaves after the first piece.
+bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, const Attributes& attrs,
+                        int32_t outBufSize, const ChunkTarget& target) {
+  const SpeechBackend& backend = *voice.backend;
+  const int32_t rate = voice.descriptor.rate;
+  // A set buffer size is used as given, rounded down to whole samples; otherwise chunks hold 100 ms of audio.
+  const std::size_t chunkSamples =
+      outBufSize >= 2 ? static_cast<std::size_t>(outBufSize / 2) : static_cast<std::size_t>(rate / 10);
+  ChunkedOutput output;
+  if (!output.Open(backend.NativeRate(), rate, chunkSamples, target)) return false;
+  std::vector<TextRun> runs;
+  SplitTaggedText(characters, attrs, runs);
+  PieceBuffer piece(*target.stop);
+  for (const TextRun& run : runs) {
+    for (std::u32string_view rest = run.text; !rest.empty();) {
+      const std::size_t length = FirstPieceLength(rest);
+      piece.samples_.clear();
+      if (backend.Speak(rest.substr(0, length), run.prosody, piece) != SpeakStatus::done) return false;
+      if (!output.Push(piece.samples_.data(), piece.samples_.size())) return false;
+      rest.remove_prefix(length);
+    }
+  }
+  return output.Finish();
 }
 
 int32_t Engine::speak(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {

@@ -58,6 +58,10 @@ void decodeEnglish(std::string_view bytes, std::u32string& out);
 // 3 Japanese; any other value is read as UTF-8.
 void decodeText(int language, std::string_view bytes, std::u32string& out);
 
+// The other way, for the synthesisers that read UTF-8: appends `text`;
+// code points that are no characters (surrogates, above U+10FFFF) become U+FFFD.
+void AppendUtf8(std::u32string_view text, std::string& out);
+
 }  // namespace syn
 
 #endif

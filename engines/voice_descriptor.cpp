@@ -50,14 +50,51 @@ bool parseRate(std::string_view value, int32_t& rate, DescriptorError& error) no
   return true;
 }
 
+bool IsLowerAlnum(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+bool FindBackend(std::string_view name, Backend& kind) noexcept {
+  if (name == "tone") kind = Backend::tone;
+  else if (name == "espeak") kind = Backend::espeak;
+  else if (name == "flite") kind = Backend::flite;
+  else return false;
+  return true;
+}
+
+bool IsFliteVoiceName(std::string_view name) noexcept {
+  for (const FliteVoiceName& v : kFliteVoices) {
+    if (name == v.name) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool IsEspeakVoiceName(std::string_view name) noexcept {
+  const std::size_t plus = name.find('+');
+  const std::string_view base = name.substr(0, plus);
+  if (base.empty() || base.front() < 'a' || base.front() > 'z') return false;
+  char previous = '-';
+  for (char c : base) {
+    if (c == '-' ? previous == '-' : !IsLowerAlnum(c)) return false;
+    previous = c;
+  }
+  if (previous == '-') return false;
+  if (plus == std::string_view::npos) return true;
+  const std::string_view variant = name.substr(plus + 1);
+  if (variant.empty()) return false;
+  for (char c : variant) {
+    if (!IsLowerAlnum(c)) return false;
+  }
+  return true;
+}
 
 DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept {
   if (bytes.size() > kDescriptorMaxBytes) return {DescriptorError::tooLarge, 0};
   if (bytes.find('\0') != std::string_view::npos) return {DescriptorError::nulByte, 0};
 
   VoiceDescriptor voice;
-  bool haveName = false, haveBackend = false, haveRate = false;
+  bool haveName = false, haveBackend = false, haveRate = false, haveVoice = false;
+  int32_t voiceLine = 0;
   LineReader lines(bytes);
   for (std::string_view line; lines.next(line);) {
     const int32_t lineNo = lines.number();
@@ -73,6 +110,7 @@ DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& o
     if (key == "name") seen = &haveName;
     else if (key == "backend") seen = &haveBackend;
     else if (key == "rate") seen = &haveRate;
+    else if (key == "voice") seen = &haveVoice;
     else return {DescriptorError::unknownKey, lineNo};
     if (*seen) return {DescriptorError::duplicateKey, lineNo};
     *seen = true;
@@ -80,13 +118,21 @@ DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& o
     if (key == "rate") {
       DescriptorError error = DescriptorError::none;
       if (!parseRate(value, voice.rate, error)) return {error, lineNo};
-    } else if (!copyText(value, key == "name" ? voice.name : voice.backend)) {
+    } else if (!copyText(value, key == "name" ? voice.name : key == "voice" ? voice.voice : voice.backend)) {
       return {DescriptorError::badValue, lineNo};
     }
-    // "tone" is the only backend so far; anything else is a voice we cannot speak.
-    if (key == "backend" && value != "tone") return {DescriptorError::unknownBackend, lineNo};
+    if (key == "backend" && !FindBackend(value, voice.kind)) return {DescriptorError::unknownBackend, lineNo};
+    if (key == "voice") voiceLine = lineNo;
   }
-  if (!haveName || !haveBackend || !haveRate) return {DescriptorError::missingKey, 0};
+  // The tone backend has no voices to choose; the synthesisers need one.
+  if (!haveName || !haveBackend || !haveRate || (voice.kind != Backend::tone && !haveVoice)) {
+    return {DescriptorError::missingKey, 0};
+  }
+  const std::string_view name = voice.voice;
+  const bool voiceOk = voice.kind == Backend::tone     ? !haveVoice
+                       : voice.kind == Backend::flite ? IsFliteVoiceName(name)
+                                                      : IsEspeakVoiceName(name);
+  if (!voiceOk) return {DescriptorError::unknownVoice, voiceLine};
   out = voice;
   return {};
 }

@@ -30,13 +30,32 @@ enum class DescriptorError {
   badValue,        // empty, over-long or non-printable value, or a rate that is no number
   rateOutOfRange,
   unknownBackend,
+  unknownVoice,    // a synthesiser voice the backend cannot have, or a voice for the tone backend
 };
+
+// The synthesisers a voice can speak through.
+enum class Backend : int32_t { tone = 0, espeak = 1, flite = 2 };
 
 struct VoiceDescriptor {
   char name[kDescriptorTextBytes] = {};
   char backend[kDescriptorTextBytes] = {};
+  char voice[kDescriptorTextBytes] = {};  // the synthesiser's voice; empty for the tone backend
+  Backend kind = Backend::tone;
   int32_t rate = 0;
 };
+
+// The linked-in flite voices a descriptor may name, with their native rates.
+struct FliteVoiceName {
+  const char* name;
+  int32_t rate;
+};
+inline constexpr FliteVoiceName kFliteVoices[] = {
+    {"cmu_us_slt", 16000}, {"cmu_us_rms", 16000}, {"cmu_us_awb", 16000}, {"cmu_us_kal16", 16000}, {"cmu_us_kal", 8000}};
+
+// True for a well-formed espeak-ng voice name: a language of lower-case
+// letters, optional "-"-separated subtags of letters and digits, and an
+// optional "+variant". Whether the voice exists is the synthesiser's to say.
+bool IsEspeakVoiceName(std::string_view name) noexcept;
 
 struct DescriptorResult {
   DescriptorError error = DescriptorError::none;

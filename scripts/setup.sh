@@ -29,6 +29,14 @@ packages=(
   ca-certificates
 )
 
+# Building and running the speech backends of the stand-in engines.
+packages+=(
+  libespeak-ng-dev espeak-ng-data   # Korean, Mandarin and Japanese voices
+  flite1-dev                        # English voices (linked in)
+  libmecab-dev mecab-ipadic-utf8    # Japanese readings
+  libsoxr-dev                       # resampling to the voice's rate
+)
+
 # The test suite and its independent oracles.
 if [ "$level" = test ] || [ "$level" = full ]; then
   packages+=(
@@ -40,6 +48,7 @@ if [ "$level" = test ] || [ "$level" = full ]; then
     libspandsp-dev       # an independent G.711 and G.726 coder the encoder tests compare with
     sox                  # an independent VOX decoder, and soxi reads the files the file entries write
     ffmpeg               # ffprobe, a second independent reader of those files
+    pocketsphinx pocketsphinx-en-us   # an independent recogniser for the English intelligibility test
   )
 fi
 
@@ -57,7 +66,6 @@ if [ "$level" = full ]; then
     binutils-mingw-w64-i686      # i686-w64-mingw32-objdump for the DLL checks
     libbenchmark-dev             # the benchmarks
     libicu-dev                   # ICU, a peer in the text conversion benchmark
-    libsoxr-dev                  # libsoxr, a peer in the audio benchmark
   )
 fi
 

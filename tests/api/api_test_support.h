@@ -19,8 +19,8 @@ namespace orven_test {
 
 inline constexpr int32_t kLanguages[] = {ORVN_KOREAN, ORVN_ENGLISH, ORVN_CHINESE, ORVN_JAPANESE};
 
-// The repository's voice database: speakers 0 (16 kHz), 1 (8 kHz), 9 (16 kHz).
-inline std::string VoicesDir() { return ORVEN_SOURCE_DIR "/voices"; }
+// Tone voices for the exact tests (the shipped ones speak): speakers 0 (16 kHz), 1 (8 kHz), 9 (16 kHz).
+inline std::string VoicesDir() { return ORVEN_SOURCE_DIR "/tests/voices"; }
 
 // The exported name of an engine operation in a language ("load", 1 -> "LoadEngTTSEngineEx").
 inline std::string EngineName(const std::string& op, int32_t language) {

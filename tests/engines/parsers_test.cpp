@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <vector>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -10,6 +13,9 @@
 #include "text_decoding.h"
 #include "text_rules.h"  // attribute tags
 #include "voice_descriptor.h"
+#include "text_runs.h"
+#include "japanese_reading.h"
+#include "pcm_output.h"
 
 namespace {
 
@@ -38,6 +44,7 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
       {"name = A\x7F" + tail, DescriptorError::badValue, 1, "", 0},
       {"name = \xC3\xA9" + tail, DescriptorError::badValue, 1, "", 0},
       {"name = A\nbackend = neural\nrate = 16000\n", DescriptorError::unknownBackend, 2, "", 0},
+      {ok + "voice = ko\n", DescriptorError::unknownVoice, 4, "", 0},  // the tone voice has no voices
   };
   for (const auto& [bytes, error, line, name, rate] : cases) {
     syn::VoiceDescriptor v;
@@ -45,6 +52,34 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
     EXPECT_EQ(std::tuple(r.error, r.line, std::string(v.name), v.rate), std::tuple(error, line, name, rate))
         << testing::PrintToString(bytes);
     EXPECT_STREQ(v.backend, r.ok() ? "tone" : "");
+  }
+}
+
+// The synthesisers need a voice: flite one of its linked-in ones, espeak-ng a well-formed name (whether it exists
+// is only known at load).
+TEST(VoiceDescriptor, SynthesiserVoices) {
+  const std::tuple<std::string, std::string, DescriptorError, int32_t> cases[] = {
+      {"espeak", "voice = cmn-latn-pinyin+f2", {}, 0},
+      {"espeak", "voice = en-us", {}, 0},
+      {"espeak", "voice = ja", {}, 0},
+      {"flite", "voice=cmu_us_kal", {}, 0},
+      {"flite", "voice = cmu_us_kal8", DescriptorError::unknownVoice, 2},
+      {"flite", "voice = ko", DescriptorError::unknownVoice, 2},
+      {"espeak", "", DescriptorError::missingKey, 0},
+      {"flite", "", DescriptorError::missingKey, 0},
+      {"espeak", "voice = ", DescriptorError::badValue, 2},
+      {"espeak", "voice = a-very-long-voice-name", DescriptorError::badValue, 2},
+  };
+  for (const auto& [backend, line, error, errorLine] : cases) {
+    syn::VoiceDescriptor v;
+    const auto r = syn::parseVoiceDescriptor("name = A\n" + line + "\nbackend = " + backend + "\nrate = 8000\n", v);
+    EXPECT_EQ(std::pair(r.error, r.line), std::pair(error, errorLine)) << backend << ": " << line;
+  }
+  for (const char* name : {"ko", "en-us", "cmn-latn-pinyin", "ko+f2", "a1", "x-y-z+m3"}) {
+    EXPECT_TRUE(syn::IsEspeakVoiceName(name)) << name;
+  }
+  for (const char* name : {"", "Ko", "1a", "-ko", "ko-", "ko--x", "ko+", "ko+f2+f3", "ko+F2", "ko f2", "../ko"}) {
+    EXPECT_FALSE(syn::IsEspeakVoiceName(name)) << name;
   }
 }
 
@@ -124,6 +159,117 @@ TEST(TextDecoding, RoundTripsEveryCodeTheLibrarySends) {
   expectRoundTrip(kKorean, 0xAC00, 0xD7A4, hangul, 'A');
   expectRoundTrip(kChinese, 0x100, 0x10000, [](uint32_t u) { return orven::codepage::ChineseTable()[u]; });
   expectRoundTrip(kJapanese, 0, 0x10000, [](uint32_t u) { return orven::codepage::JapaneseTable()[u]; });
+}
+
+// Our tags change the prosody from where they stand and vanish; any other complete tag vanishes too; a '<' that
+// closes too far away, or across another '<' or a line, is text.
+TEST(TextRuns, TagsSplitRuns) {
+  using Runs = std::vector<std::tuple<std::u32string, int32_t, int32_t, int32_t>>;
+  std::u32string tooLong(syn::kMaxTagLength + 2, U'x');  // '<', 65 characters, '>'
+  tooLong.front() = U'<';
+  tooLong.back() = U'>';
+  const std::pair<std::u32string, Runs> cases[] = {
+      {U"plain", {{U"plain", 100, 100, 100}}},
+      {U"a<volume=\"50\">b<speed=\"300\"><pitch=\"60\">c", {{U"a", 100, 100, 100}, {U"b", 50, 100, 100}, {U"c", 50, 200, 60}}},
+      {U"<volume=\"20\" >x", {{U"x", 100, 100, 100}}},  // malformed: dropped, no change
+      {U"a<b>c<unknown attribute>d<\u3042>", {{U"a", 100, 100, 100}, {U"c", 100, 100, 100}, {U"d", 100, 100, 100}}},
+      {U"1 < 2 and 3 > 2", {{U"1 ", 100, 100, 100}, {U" 2", 100, 100, 100}}},  // reads as a tag: dropped
+      {U"x<y\n>z", {{U"x<y\n>z", 100, 100, 100}}},
+      {U"a<<pitch=\"80\">b", {{U"a<", 100, 100, 100}, {U"b", 100, 100, 80}}},
+      {tooLong, {{tooLong, 100, 100, 100}}},
+      {U"<volume=\"0\">", {}},
+  };
+  for (const auto& [text, expected] : cases) {
+    std::vector<syn::TextRun> runs;
+    syn::SplitTaggedText(text, syn::Attributes{}, runs);
+    Runs got;
+    for (const auto& r : runs) got.emplace_back(r.text, r.prosody.volume, r.prosody.speed, r.prosody.pitch);
+    EXPECT_EQ(got, expected) << testing::PrintToString(std::string(text.begin(), text.end()));
+  }
+}
+
+// Pieces end after a sentence end and its blanks, at a clause mark only once long enough, at a blank once longer,
+// and never exceed the hard limit.
+TEST(TextRuns, Pieces) {
+  const std::u32string words40 = std::u32string(39, U'w') + U",", clause = U"short, then more. Rest";
+  const std::u32string longWords = [] {
+    std::u32string s;
+    while (s.size() < 300) s += U"word ";
+    return s;
+  }();
+  const std::tuple<std::u32string, std::size_t> cases[] = {
+      {U"One. Two.", 5},
+      {U"\u4eca\u5929\u3002\u660e\u5929", 3},
+      {U"Why?!  Because", 7},
+      {U"line\nnext", 5},
+      {clause, 18},
+      {words40 + U" next", 41},
+      {longWords, syn::kSoftPieceLimit + 5},  // the blank after "word" at 160 (the 33rd word)
+      {std::u32string(500, U'x'), syn::kHardPieceLimit},
+      {U"", 0},
+  };
+  for (const auto& [text, length] : cases) {
+    EXPECT_EQ(syn::FirstPieceLength(text), length) << testing::PrintToString(std::string(text.begin(), text.end()));
+  }
+}
+
+// Width folding, half-width voiced marks, numbers as the kanji numerals MeCab reads with their counters.
+TEST(JapaneseReading, NormalisesWidthsAndNumbers) {
+  const std::pair<std::u32string, std::u32string> cases[] = {
+      {U"\uff21\uff42\uff43\u3000\uff01", U"Abc !"},
+      {U"\uff76\uff9e\uff8a\uff9f\uff73\uff9e\uff71\uff9e\uff70", U"\u30ac\u30d1\u30f4\u30a2\u309b\u30fc"},
+      {U"3\u6708", U"\u4e09\u6708"},
+      {U"\uff11\uff10\u65e5", U"\u5341\u65e5"},
+      {U"2024", U"\u4e8c\u5343\u4e8c\u5341\u56db"},
+      {U"1111", U"\u5343\u767e\u5341\u4e00"},
+      {U"100000001", U"\u4e00\u5104\u4e00"},
+      {U"120000", U"\u5341\u4e8c\u4e07"},
+      {U"0", U"\u30bc\u30ed"},
+      {U"090", U"\u3007\u4e5d\u3007"},
+      {U"12345678901234567", U"\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d\u3007\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03"},
+  };
+  for (const auto& [text, expected] : cases) {
+    std::u32string out = U"stale";
+    syn::NormalizeJapanese(text, out);
+    EXPECT_EQ(out, expected) << testing::PrintToString(std::string(text.begin(), text.end()));
+  }
+  EXPECT_EQ(syn::ToKatakana(U'\u3042'), U'\u30a2');
+  EXPECT_EQ(syn::ToKatakana(U'\u30a2'), U'\u30a2');
+}
+
+// Chunks of exactly the size asked for, the last shorter; a stop ends delivery; the resampled stream does not depend
+// on how the input was cut, and keeps the duration.
+TEST(PcmOutput, ChunksAndStreamsIndependentlyOfTheCut) {
+  struct Sink {
+    std::vector<int32_t> sizes;
+    std::vector<int16_t> samples;
+    static int32_t ORVN_CDECL Take(void* self, ORVN_PcmChunk* chunk) {
+      auto* s = static_cast<Sink*>(self);
+      s->sizes.push_back(chunk->byteCount / 2);
+      s->samples.insert(s->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
+      return 0;
+    }
+  };
+  std::vector<int16_t> input(22050);
+  for (std::size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(8000 * std::sin(0.05 * i * (1 + i / 9000.0)));
+  const auto run = [&](int32_t outRate, std::size_t chunk, std::size_t cut, std::atomic<bool>* stop = nullptr) {
+    Sink sink;
+    syn::ChunkedOutput out;
+    EXPECT_TRUE(out.Open(22050, outRate, chunk, {&Sink::Take, &sink, false, stop}));
+    for (std::size_t at = 0; at < input.size(); at += cut) out.Push(input.data() + at, std::min(cut, input.size() - at));
+    out.Finish();
+    return sink;
+  };
+  for (auto [rate, chunk] : {std::pair{22050, 1000}, {16000, 512}, {8000, 800}, {48000, 4096}}) {
+    const Sink whole = run(rate, chunk, input.size());
+    EXPECT_NEAR(static_cast<double>(whole.samples.size()), rate, 2) << rate;
+    EXPECT_EQ(std::count(whole.sizes.begin(), whole.sizes.end() - 1, static_cast<int32_t>(chunk)), whole.sizes.size() - 1);
+    EXPECT_LE(whole.sizes.back(), static_cast<int32_t>(chunk));
+    for (std::size_t cut : {1u, 333u, 1081u}) EXPECT_EQ(run(rate, chunk, cut).samples, whole.samples) << rate << " cut " << cut;
+  }
+  EXPECT_EQ(run(22050, 1000, 100).samples, input);  // equal rates pass through
+  std::atomic<bool> stop{true};
+  EXPECT_TRUE(run(16000, 512, 1000, &stop).sizes.empty());
 }
 
 }  // namespace

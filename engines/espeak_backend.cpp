@@ -1,0 +1,146 @@
+// espeak_backend.cpp - speech through libespeak-ng.
+//
+// libespeak-ng keeps one synthesiser per process in global state and is not
+// thread-safe: every call into it runs under one process-wide mutex, taken
+// here and nowhere else, and never while the engine core holds a lock. It
+// runs synchronously: Synthesize calls our callback with at most about 50 ms
+// of audio at a time, and returning 1 from it ends the synthesis, which is
+// how a stop reaches it.
+#include <espeak-ng/espeak_ng.h>
+#include <espeak-ng/speak_lib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "backends.h"
+#include "japanese_reading.h"
+#include "text_decoding.h"  // AppendUtf8
+
+namespace syn {
+namespace {
+
+constexpr int kDefaultWordsPerMinute = 175;  // espeakRATE at speed 100
+constexpr int kDefaultPitch = 50;            // espeakPITCH at pitch 100, of 0..100
+
+struct Synthesiser {
+  std::mutex mutex;  // guards every call into libespeak-ng and the fields below
+  bool tried = false;
+  bool ready = false;
+  int rate = 0;
+  std::string dataPath;
+  std::string currentVoice;
+};
+
+// Never destroyed: a request may run while the process exits.
+Synthesiser& TheSynthesiser() {
+  static Synthesiser* const synthesiser = new Synthesiser;
+  return *synthesiser;
+}
+
+struct Request {
+  PcmSink* sink;
+  bool stopped;
+};
+
+int OnAudio(short* samples, int count, espeak_EVENT* events) {
+  auto* request = events != nullptr ? static_cast<Request*>(events->user_data) : nullptr;
+  if (request == nullptr || samples == nullptr || count <= 0) return 0;
+  if (!request->sink->Write(samples, static_cast<std::size_t>(count))) {
+    request->stopped = true;
+    return 1;
+  }
+  return 0;
+}
+
+// Starts the synthesiser once; call with the mutex held.
+bool EnsureReady(Synthesiser& s) {
+  if (s.tried) return s.ready;
+  s.tried = true;
+  espeak_ng_InitializePath(nullptr);
+  if (espeak_ng_Initialize(nullptr) != ENS_OK) return false;
+  if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) != ENS_OK) return false;
+  espeak_SetSynthCallback(OnAudio);
+  const char* path = nullptr;
+  espeak_Info(&path);
+  s.dataPath = path != nullptr ? path : "";
+  s.rate = espeak_ng_GetSampleRate();
+  s.ready = s.rate > 0;
+  return s.ready;
+}
+
+// libespeak-ng accepts any variant name and falls back silently, so a variant
+// must be one of the files it ships.
+bool VariantExists(const Synthesiser& s, const std::string& voice) {
+  const std::size_t plus = voice.find('+');
+  if (plus == std::string::npos) return true;
+  const std::string path = s.dataPath + "/voices/!v/" + voice.substr(plus + 1);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+class EspeakBackend final : public SpeechBackend {
+ public:
+  EspeakBackend(std::string voice, int rate, bool kana) : voice_(std::move(voice)), rate_(rate), kana_(kana) {}
+  int32_t NativeRate() const noexcept override { return rate_; }
+
+  SpeakStatus Speak(std::u32string_view text, const Attributes& prosody, PcmSink& sink) const noexcept override {
+    try {
+      // Everything but the synthesis itself happens before the lock.
+      std::string utf8;
+      if (kana_) {
+        if (!KatakanaReading(text, utf8)) return SpeakStatus::failed;
+      } else {
+        AppendUtf8(text, utf8);
+      }
+      if (utf8.find_first_not_of(" \t\r\n") == std::string::npos) return SpeakStatus::done;
+      Synthesiser& s = TheSynthesiser();
+      std::lock_guard lock(s.mutex);
+      if (s.currentVoice != voice_) {
+        s.currentVoice = espeak_ng_SetVoiceByName(voice_.c_str()) == ENS_OK ? voice_ : std::string();
+        if (s.currentVoice.empty()) return SpeakStatus::failed;
+      }
+      espeak_ng_SetParameter(espeakRATE, std::clamp(kDefaultWordsPerMinute * prosody.speed / 100, 80, 450), 0);
+      espeak_ng_SetParameter(espeakPITCH, std::clamp(kDefaultPitch * prosody.pitch / 100, 0, 100), 0);
+      espeak_ng_SetParameter(espeakVOLUME, std::clamp(prosody.volume, 0, 200), 0);
+      Request request{&sink, false};
+      const espeak_ng_STATUS status = espeak_ng_Synthesize(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
+                                                           espeakCHARS_UTF8 | espeakENDPAUSE, nullptr, &request);
+      if (request.stopped) return SpeakStatus::stopped;
+      return status == ENS_OK ? SpeakStatus::done : SpeakStatus::failed;
+    } catch (...) {
+      return SpeakStatus::failed;
+    }
+  }
+
+ private:
+  const std::string voice_;
+  const int32_t rate_;
+  const bool kana_;
+};
+
+}  // namespace
+
+BackendError MakeEspeakBackend(const char* voice, bool kanaReadings, std::shared_ptr<const SpeechBackend>& out) {
+  if (kanaReadings && !JapaneseReaderReady()) return BackendError::unavailable;
+  Synthesiser& s = TheSynthesiser();
+  int rate = 0;
+  {
+    std::lock_guard lock(s.mutex);
+    if (!EnsureReady(s)) return BackendError::unavailable;
+    if (!VariantExists(s, voice)) return BackendError::unknownVoice;
+    if (espeak_ng_SetVoiceByName(voice) != ENS_OK) {
+      s.currentVoice.clear();  // whatever it holds now, it is not what we think
+      return BackendError::unknownVoice;
+    }
+    s.currentVoice = voice;
+    rate = s.rate;
+  }
+  out = std::make_shared<EspeakBackend>(voice, rate, kanaReadings);
+  return BackendError::none;
+}
+
+}  // namespace syn
