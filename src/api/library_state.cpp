@@ -2,6 +2,7 @@
 #include "api/engine_table.h"
 #include "api/library.h"
 #include "options/option_defaults.h"
+#include "playback/controller.h"
 
 namespace orven {
 LibraryState g_library;
@@ -16,6 +17,8 @@ ORVN_API(int32_t) ORVN_Initialize(void) {
   // is nothing to create here; the engine table is deliberately left alone.
   ResetOptionDefaults();
   g_library.initialised.store(1, std::memory_order_relaxed);
+  // A playback still running is stopped before its record is cleared.
+  playback::ResetPlayback();
   return 0;
 }
 
@@ -24,6 +27,10 @@ ORVN_API(void) ORVN_UnInitialize(void) {
     Fail(ORVN_ERR_NOT_INITIALIZED);
     return;
   }
+  // A running playback is stopped and waited for while its thread can still
+  // release its channel; left running, it would outlive the library's
+  // consent to every channel call and possibly the library itself.
+  playback::StopPlayback();
   g_library.initialised.store(0, std::memory_order_relaxed);
 }
 
