@@ -31,6 +31,7 @@ packages=(
   libspandsp-dev       # an independent G.711 coder the encoder tests compare with
   sox                  # an independent VOX decoder, and soxi reads the files the file entries write
   ffmpeg               # ffprobe, a second independent reader of those files
+  libasound2-dev       # the ALSA header for live playback (the library loads ALSA at run time)
 )
 
 if [ "$full" = 1 ]; then

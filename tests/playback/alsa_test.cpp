@@ -85,17 +85,15 @@ TEST_F(AudioDeviceTest, PlatformDevicesFinishEveryBufferInOrder) {
               0u);
     std::vector<char> pcm(3 * 1600, 1);  // three buffers of 50 ms
     platform::WaveHeader headers[3] = {};
-    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(service.pause(device), 0u);
     for (int i = 0; i < 3; ++i) {
       headers[i] = {pcm.data() + 1600 * i, 1600, 0, 0, 0, 0, nullptr, 0};
       ASSERT_EQ(service.prepare(device, &headers[i], sizeof headers[i]), 0u);
       ASSERT_EQ(service.write(device, &headers[i], sizeof headers[i]), 0u);
-      if (i == 0) {
-        EXPECT_EQ(service.pause(device), 0u);
-      }
     }
     EXPECT_EQ(service.write(device, &headers[0], sizeof headers[0]), platform::kWaveStillPlaying);
     EXPECT_EQ(service.close(device), platform::kWaveStillPlaying);
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(service.restart(device), 0u);
     ASSERT_TRUE(Eventually([&] { std::lock_guard l(done.mutex); return done.headers.size() == 3; }));
     if (std::string(name) == "null") {
