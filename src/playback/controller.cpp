@@ -17,6 +17,12 @@ PlaybackRecord g_record;
 // engine's stop returns at once, so the thread never waits long here.
 std::mutex g_channelGuard;
 
+// Makes starting the thread and storing its handle one step for a stop:
+// the thread's first notification may reach a window callback that stops
+// the playback before ORVN_PlayTTS has stored the handle, and that stop
+// must find the thread to wait for.
+std::mutex g_threadGuard;
+
 // Set when the stop came from the playback thread itself (a message box
 // handler, say): it cannot wait for its own end, so the thread clears the
 // stop and paused flags when it ends.
@@ -170,7 +176,12 @@ int32_t StartPlayback(platform::WindowHandle window, uint32_t message, const cha
   // Playing from here on, not only from the thread's first step: a stop
   // that comes before the new thread has run must still find it.
   r.playingFlag = 1;
-  platform::Thread* thread = started != nullptr ? platform::StartThread(PlaybackThreadProc, &r) : nullptr;
+  platform::Thread* thread = nullptr;
+  if (started != nullptr) {
+    std::lock_guard guard(g_threadGuard);
+    thread = platform::StartThread(PlaybackThreadProc, &r);
+    r.thread = thread;
+  }
   if (thread == nullptr) {
     r.playingFlag = 0;
     ReleaseCopies(r);
@@ -183,7 +194,6 @@ int32_t StartPlayback(platform::WindowHandle window, uint32_t message, const cha
     r.device = nullptr;
     return 1;
   }
-  r.thread = thread;
   started->Wait(kStartWaitMs);
   started->Release();
   return 0;
@@ -200,7 +210,11 @@ int32_t StopPlayback() {
     std::lock_guard guard(g_channelGuard);
     if (ORVN_CHANNEL channel = r.channel) ORVN_StopTextToSpeech(channel);
   }
-  platform::Thread* thread = r.thread;
+  platform::Thread* thread = nullptr;
+  {
+    std::lock_guard guard(g_threadGuard);
+    thread = r.thread;
+  }
   if (platform::IsCurrentThread(thread)) {
     g_stoppedFromItself = 1;
     return 0;
