@@ -198,15 +198,17 @@ ORVN_STATIC_ASSERT_(offsetof(ORVN_DbInfo, samplingRate) == 44, "DbInfo layout");
  * ---------------------------------------------------------------------- */
 
 /* Initialises the library: clears the last error, resets the library-wide
- * option defaults (see the options below) and marks the library
- * initialised. It checks nothing and may be called again at any time; the
- * loaded voices, open channels, voice capacities and the registered
- * dictionary stay as they are. Returns 0. */
+ * option defaults (see the options below), marks the library initialised
+ * and clears the live playback record, after stopping a playback that still
+ * runs. It checks nothing and may be called again at any time; the loaded
+ * voices, open channels, voice capacities and the registered dictionary
+ * stay as they are. Returns 0. */
 ORVN_API(int32_t) ORVN_Initialize(void) ORVN_NOEXCEPT;
 
-/* Marks the library uninitialised: from then on every export that needs
- * initialisation fails with -100. Voices, channels and their counts stay and
- * are found again after the next ORVN_Initialize.
+/* Marks the library uninitialised, after stopping a running playback and
+ * waiting for it: from then on every export that needs initialisation fails
+ * with -100. Voices, channels and their counts stay and are found again
+ * after the next ORVN_Initialize.
  * Errors: -100 when not initialised (nothing else happens).
  * Success keeps the last error. */
 ORVN_API(void) ORVN_UnInitialize(void) ORVN_NOEXCEPT;
@@ -696,6 +698,91 @@ ORVN_API(void) ORVN_UnLoadUserEffDB(int32_t language) ORVN_NOEXCEPT;
  * way and keeps the last error. */
 ORVN_API(void) ORVN_SetEffectTagRead(int32_t language, int32_t value) ORVN_NOEXCEPT;
 ORVN_API(int32_t) ORVN_GetEffectTagRead(int32_t language) ORVN_NOEXCEPT;
+
+/* ------------------------------------------------------------------------
+ * Live playback
+ *
+ * One playback at a time in the whole library: ORVN_PlayTTS speaks a text
+ * aloud on the output device in the background and tells `window` how it
+ * goes by posting `message` to it with wParam
+ *    1  started (first thing the playback thread does),
+ *    2  paused (posted by ORVN_PauseTTS),
+ *    3  resumed (posted by ORVN_RestartTTS),
+ *    4  finished: the text was spoken (or stopped), all queued audio has
+ *       played, the device is closed and the channel released,
+ *   -1  failed: no channel could be created, or the request failed,
+ * and lParam 0. A window of 0 receives nothing from the playback thread
+ * (pause and resume post their message whatever the window). On Windows
+ * `window` is an HWND; on POSIX a window of ORVN_CreateNotifyWindow.
+ *
+ * Device errors during playback are shown in message boxes (see
+ * ORVN_SetMessageBoxHandler) and the playback goes on.
+ *
+ * Call the four from one thread at a time. ORVN_UnInitialize stops a
+ * running playback and waits for it; ORVN_Initialize does too, and then
+ * forgets the last one.
+ * ---------------------------------------------------------------------- */
+typedef void* ORVN_WINDOW;
+
+/* Starts speaking `text` (zero-terminated bytes, copied) with the voice
+ * (language 0..3, speaker 0..10). `attributeTag` (may be null, copied) is
+ * applied to the playback channel when it begins with "<". The library-wide
+ * option defaults and a registered user dictionary are applied too. A
+ * playback that is still running is stopped first; its window receives its
+ * final notification before the new one's 1. Returns once the playback
+ * thread has set up its channel, or after one second at the latest.
+ * 0: started. 1: no memory for the text, no output device (its message box
+ * has been shown) or no thread; the last error is not set. Failed checks:
+ * -100 not initialised, -13 language, -14 speaker (not -7), -10 voice not
+ * loaded, -6 text null or empty. */
+ORVN_API(int32_t) ORVN_PlayTTS(ORVN_WINDOW window, uint32_t message, const char* text, const char* attributeTag,
+                               int32_t language, int32_t speaker) ORVN_NOEXCEPT;
+/* Stops the running playback: the queued audio is dropped, the engine ends
+ * the request early, and the call returns once the playback thread has
+ * ended (after its final notification). 0 stopped, 1 nothing was playing.
+ * Needs no ORVN_Initialize and leaves the last error alone, as do the next
+ * two. */
+ORVN_API(int32_t) ORVN_StopTTS(void) ORVN_NOEXCEPT;
+/* Pauses the output device and posts 2. 0 paused, 1 nothing was playing.
+ * Synthesis goes on until 18 buffers (9 s at 16000 Hz) are queued. */
+ORVN_API(int32_t) ORVN_PauseTTS(void) ORVN_NOEXCEPT;
+/* Resumes a paused playback and posts 3. 0 resumed, 1 nothing was paused. */
+ORVN_API(int32_t) ORVN_RestartTTS(void) ORVN_NOEXCEPT;
+
+/* ------------------------------------------------------------------------
+ * Extension: live playback
+ *
+ * These work before ORVN_Initialize and set no last error.
+ * ---------------------------------------------------------------------- */
+
+/* The output device of the next playback: NULL or "default" the system
+ * default, "null" a device that consumes audio in real time and discards it
+ * (servers, tests), any other name an ALSA device name such as "hw:1,0" or
+ * "pulse" (on Windows: ignored unless "null"). 0 on success, -6 for a name
+ * longer than 255 bytes (the choice stays as it was). */
+ORVN_API(int32_t) ORVN_SetAudioDevice(const char* name) ORVN_NOEXCEPT;
+
+/* A notification window bound to a callback: every message posted to it
+ * (PostMessage on Windows; the library's own posts on POSIX) reaches
+ * callback(userData, window, message, wParam, lParam) in the order posted,
+ * on a thread of the window's own, never the poster's. A post never waits
+ * for the callback. Null for a null callback or when no thread or window
+ * can be had. */
+typedef void(ORVN_CDECL* ORVN_NotifyCallback)(void* userData, ORVN_WINDOW window, uint32_t message,
+                                              intptr_t wParam, intptr_t lParam);
+ORVN_API(ORVN_WINDOW) ORVN_CreateNotifyWindow(ORVN_NotifyCallback callback, void* userData) ORVN_NOEXCEPT;
+/* Destroys it: messages still queued for it are dropped, later posts to it
+ * are dropped, and the call returns once no callback for it runs (at once
+ * when called from that callback). Unknown windows are ignored. */
+ORVN_API(void) ORVN_DestroyNotifyWindow(ORVN_WINDOW window) ORVN_NOEXCEPT;
+
+/* Replaces the message box of device errors: handler(userData, caption,
+ * text) is called instead, on the thread that hit the error, and the
+ * operation goes on when it returns. NULL restores the default (MessageBoxA
+ * owned by the focused window on Windows; caption and text on standard
+ * error on POSIX). The strings are valid during the call only. */
+typedef void(ORVN_CDECL* ORVN_MessageBoxHandler)(void* userData, const char* caption, const char* text);
+ORVN_API(void) ORVN_SetMessageBoxHandler(ORVN_MessageBoxHandler handler, void* userData) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Extension: voice capacity

@@ -27,6 +27,7 @@ packages=(
   ninja-build
   pkg-config
   ca-certificates
+  libasound2-dev       # the ALSA header for live playback (the library loads ALSA at run time)
 )
 
 # Building and running the speech backends of the stand-in engines.

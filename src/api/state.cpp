@@ -1,6 +1,7 @@
 // Library state: initialise, uninitialise, read the last error.
 #include "core/library.h"
 #include "core/option_defaults.h"
+#include "playback/controller.h"
 
 using namespace orven;
 
@@ -10,6 +11,8 @@ ORVN_API(int32_t) ORVN_Initialize(void) noexcept {
   // is nothing to create here; the engine table is deliberately left alone.
   ResetOptionDefaults();
   g_library.initialised.store(1, std::memory_order_relaxed);
+  // A playback still running is stopped before its record is cleared.
+  playback::ResetPlayback();
   return 0;
 }
 
@@ -18,6 +21,10 @@ ORVN_API(void) ORVN_UnInitialize(void) noexcept {
     Fail(ORVN_ERR_NOT_INITIALIZED);
     return;
   }
+  // A running playback is stopped and waited for while its thread can still
+  // release its channel; left running, it would outlive the library's
+  // consent to every channel call and possibly the library itself.
+  playback::StopPlayback();
   g_library.initialised.store(0, std::memory_order_relaxed);
 }
 

@@ -1,0 +1,9 @@
+#include <cstdio>
+
+#include "platform/message_box.h"
+
+namespace orven::platform {
+
+void ShowSystemMessageBox(const char* caption, const char* text) { std::fprintf(stderr, "%s\n%s\n", caption, text); }
+
+}  // namespace orven::platform

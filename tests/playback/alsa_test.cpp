@@ -1,0 +1,123 @@
+// The platform's wave-out devices: ALSA's own null and file devices (no sound card needed) and the library's null
+// device, opened through the library as an application would choose them.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "../api/api_test_support.h"
+#include "platform/wave_out.h"
+#include "playback_test_support.h"
+
+namespace orven_test {
+namespace {
+
+using orven::playback::SetDeviceServiceForTesting;
+
+class AudioDeviceTest : public ApiTest {
+ protected:
+  void SetUp() override {
+    ApiTest::SetUp();
+    // The real devices, with the layer's polling sleeps shortened.
+    SetDeviceServiceForTesting(nullptr, SleepLog::Sleep);
+    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes_);
+    window_ = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages_);
+    LoadVoices(ORVN_ENGLISH);
+  }
+  void TearDown() override {
+    ORVN_StopTTS();
+    ORVN_DestroyNotifyWindow(window_);
+    ORVN_SetMessageBoxHandler(nullptr, nullptr);
+    ORVN_SetAudioDevice(nullptr);
+    SetDeviceServiceForTesting(nullptr, nullptr);
+    ApiTest::TearDown();
+  }
+  Recorder messages_, boxes_;
+  ORVN_WINDOW window_ = nullptr;
+};
+
+// What ALSA's file device writes is exactly what the engine synthesised.
+TEST_F(AudioDeviceTest, AlsaFileDeviceReceivesTheSynthesisedAudio) {
+  const std::string path = std::string(ORVEN_TEST_SCRATCH_DIR) + "/played.raw";
+  std::filesystem::create_directories(ORVEN_TEST_SCRATCH_DIR);
+  std::filesystem::remove(path);
+  ASSERT_EQ(ORVN_SetAudioDevice(("file:FILE=" + path + ",FORMAT=raw").c_str()), 0);
+  const char* text = "sound through alsa";
+  ASSERT_EQ(ORVN_PlayTTS(window_, 1, text, nullptr, ORVN_ENGLISH, 1), 0);
+  ASSERT_TRUE(messages_.WaitFor(2));
+  EXPECT_EQ(messages_.Seen(), (std::vector<std::string>{"1:1", "1:4"}));
+
+  std::string expected;
+  auto collect = [](void* out, ORVN_PcmChunk* chunk) -> int32_t {
+    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(chunk->samples), chunk->byteCount);
+    return 0;
+  };
+  ORVN_CHANNEL channel = ORVN_CreateThread(&expected, collect, ORVN_ENGLISH, 1);
+  ORVN_TextToPcmBuf(channel, text, 1, 16000);
+  ORVN_DeleteThread(channel);
+  std::ostringstream played;
+  played << std::ifstream(path, std::ios::binary).rdbuf();
+  EXPECT_EQ(played.str().size(), expected.size());
+  EXPECT_TRUE(played.str() == expected);
+  EXPECT_EQ(boxes_.Seen(), std::vector<std::string>{});
+}
+
+// Every buffer written to ALSA's null device and to the library's own comes back finished, in order, also across
+// a pause; the library's device takes real time to play them.
+TEST_F(AudioDeviceTest, PlatformDevicesFinishEveryBufferInOrder) {
+  struct Done {
+    std::mutex mutex;
+    std::vector<uintptr_t> headers;
+  };
+  for (const char* name : {"plug:null", "null"}) {
+    SCOPED_TRACE(name);
+    ORVN_SetAudioDevice(name);
+    Done done;
+    const platform::WaveOutService& service = platform::SystemWaveOut();
+    const platform::WaveFormat format = {1, 1, 16000, 32000, 2, 16, 0};
+    auto notice = [](platform::WaveOutHandle, uint32_t message, uintptr_t instance, uintptr_t header, uintptr_t) {
+      Done* d = reinterpret_cast<Done*>(instance);
+      std::lock_guard lock(d->mutex);
+      if (message == platform::kWaveOutDone) d->headers.push_back(header);
+    };
+    platform::WaveOutHandle device = nullptr;
+    ASSERT_EQ(service.open(&device, platform::kWaveMapper, &format, notice, reinterpret_cast<uintptr_t>(&done),
+                           platform::kCallbackFunction),
+              0u);
+    std::vector<char> pcm(3 * 1600, 1);  // three buffers of 50 ms
+    platform::WaveHeader headers[3] = {};
+    EXPECT_EQ(service.pause(device), 0u);
+    for (int i = 0; i < 3; ++i) {
+      headers[i] = {pcm.data() + 1600 * i, 1600, 0, 0, 0, 0, nullptr, 0};
+      ASSERT_EQ(service.prepare(device, &headers[i], sizeof headers[i]), 0u);
+      ASSERT_EQ(service.write(device, &headers[i], sizeof headers[i]), 0u);
+    }
+    EXPECT_EQ(service.write(device, &headers[0], sizeof headers[0]), platform::kWaveStillPlaying);
+    EXPECT_EQ(service.close(device), platform::kWaveStillPlaying);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(service.restart(device), 0u);
+    ASSERT_TRUE(Eventually([&] { std::lock_guard l(done.mutex); return done.headers.size() == 3; }));
+    if (std::string(name) == "null") {
+      EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
+    }
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(done.headers[i], reinterpret_cast<uintptr_t>(&headers[i]));
+      EXPECT_EQ(headers[i].flags & platform::kHeaderDone, platform::kHeaderDone);
+      EXPECT_EQ(service.unprepare(device, &headers[i], sizeof headers[i]), 0u);
+    }
+    EXPECT_EQ(service.close(device), 0u);
+    EXPECT_EQ(service.pause(device), platform::kMmInvalidHandle) << "closed";
+  }
+}
+
+// A device that cannot be opened shows the open box and the playback does not start; a name too long is refused.
+TEST_F(AudioDeviceTest, UnknownDevicesAndLongNames) {
+  ASSERT_EQ(ORVN_SetAudioDevice("no_such_alsa_device"), 0);
+  EXPECT_EQ(ORVN_PlayTTS(window_, 1, "a", nullptr, ORVN_ENGLISH, 0), 1);
+  EXPECT_EQ(boxes_.Seen(),
+            std::vector<std::string>{"Wave Out Device Open Error !|The specified device ID is out of range."});
+  EXPECT_EQ(ORVN_SetAudioDevice(std::string(256, 'x').c_str()), ORVN_ERR_INVALID_ARG);
+  EXPECT_EQ(ORVN_SetAudioDevice(std::string(255, 'x').c_str()), 0);
+}
+
+}  // namespace
+}  // namespace orven_test
