@@ -1,6 +1,5 @@
 // engine_core.h - SYNCORE's per-language engine state (internal to SYNCORE).
-#ifndef SYN_ENGINE_CORE_H
-#define SYN_ENGINE_CORE_H
+#pragma once
 
 #include <array>
 #include <atomic>
@@ -28,17 +27,17 @@ enum class Op : int {
   ORVN_ENGINE_COMMON_OPS(SYN_OP_COMMON_) ORVN_ENGINE_KOREAN_OPS(SYN_OP_SPECIAL_)
 #undef SYN_OP_COMMON_
 #undef SYN_OP_SPECIAL_
-  count
+  kCount
 };
-inline constexpr int kOpCount = static_cast<int>(Op::count);
+inline constexpr int kOpCount = static_cast<int>(Op::kCount);
 inline constexpr int kLanguageCount = 4;
 inline constexpr int32_t kSpeakerCount = 10;  // speakers 0..9 can be loaded
 inline constexpr std::size_t kLogCapacity = 100000;
 
 // The exported name of `op` in `language` (null for a Korean-only operation elsewhere).
-const char* exportedName(int language, Op op) noexcept;
+const char* ExportedName(int language, Op op) noexcept;
 // Finds the language and operation of an exported name.
-bool findExportedName(const char* name, int& language, Op& op) noexcept;
+bool FindExportedName(const char* name, int& language, Op& op) noexcept;
 
 struct Voice {
   int32_t speaker = 0;
@@ -92,33 +91,33 @@ class Engine final : public LanguageEngine {
 #undef SYN_OVERRIDE_OTHER_
 
   // Test control.
-  void resetTestState();
-  void setForced(Op op, const Forced& forced);
-  Forced forced(Op op);
-  void forceDbStatus(int32_t speaker, int32_t status);
-  void setHook(Op op, void (*function)(void*), void* argument);
-  void refuseSpeaker(int32_t speaker, bool refuse);
-  int32_t logCount();
-  int32_t logEntry(int32_t index, char* buffer, int32_t size);
-  void clearLog();
-  int32_t openChannels();
+  void ResetTestState();
+  void SetForced(Op op, const Forced& forced);
+  Forced ForcedAnswer(Op op);
+  void ForceDbStatus(int32_t speaker, int32_t status);
+  void SetHook(Op op, void (*function)(void*), void* argument);
+  void RefuseSpeaker(int32_t speaker, bool refuse);
+  int32_t LogCount();
+  int32_t LogEntry(int32_t index, char* buffer, int32_t size);
+  void ClearLog();
+  int32_t OpenChannels();
 
  private:
   template <class... A>
-  Forced enter(Op op, const A&... args);
-  Channel* findLocked(const void* handle) const;
-  ENGINE_HANDLE createChannel(void* userData, ORVN_SynthesisCallback callback, int32_t speaker);
-  int32_t speakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t mode);
+  Forced Enter(Op op, const A&... args);
+  Channel* FindLocked(const void* handle) const;
+  ENGINE_HANDLE CreateChannel(void* userData, ORVN_SynthesisCallback callback, int32_t speaker);
+  int32_t SpeakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t mode);
   bool Synthesize(std::u32string_view characters, const Voice& voice, const Attributes& attrs, int32_t outBufSize,
                   const ChunkTarget& target);
-  int32_t defaultsAs(const Forced& forced, int32_t* out1, int32_t* out2, int32_t top);
-  int32_t loadDictAs(Op op, ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second);
+  int32_t DefaultsAs(const Forced& forced, int32_t* out1, int32_t* out2, int32_t top);
+  int32_t LoadDictAs(Op op, ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second);
   template <class T>
-  int32_t setField(Op op, ENGINE_HANDLE handle, T Channel::*field, T value);
+  int32_t SetField(Op op, ENGINE_HANDLE handle, T Channel::*field, T value);
   template <class T>
-  int32_t getField(Op op, ENGINE_HANDLE handle, T Channel::*field);
-  int32_t loadSucceeded() const noexcept { return language_ == 0 ? 0 : 1; }
-  int32_t loadRefused() const noexcept { return language_ == 0 ? -1 : 0; }
+  int32_t GetField(Op op, ENGINE_HANDLE handle, T Channel::*field);
+  int32_t LoadSucceeded() const noexcept { return language_ == 0 ? 0 : 1; }
+  int32_t LoadRefused() const noexcept { return language_ == 0 ? -1 : 0; }
 
   const int language_;
   std::mutex mutex_;  // guards everything below and every channel's fields but the stop flag
@@ -139,8 +138,6 @@ class Engine final : public LanguageEngine {
 
 // The engine of language 0..3, null otherwise. Engines are never destroyed,
 // so calls made while the process exits still find them.
-Engine* engineAt(int32_t language) noexcept;
+Engine* EngineAt(int32_t language) noexcept;
 
 }  // namespace syn
-
-#endif

@@ -2,8 +2,7 @@
 // (korsyn.cpp, engsyn.cpp, chisyn.cpp, japsyn.cpp). It turns the X-macro
 // tables of engine_abi.h into definitions of one language's exported names,
 // each forwarding to SYNCORE's engine for that language.
-#ifndef SYN_ENGINE_FORWARD_H
-#define SYN_ENGINE_FORWARD_H
+#pragma once
 
 #if !defined(ORVEN_BUILDING_ENGINE)
 #  error "the thin engine libraries are built with ORVEN_BUILDING_ENGINE"
@@ -25,5 +24,3 @@
 #define SYN_FORWARD_OTHER_ENG_(ret, op, eng, chi, jap, params, args) SYN_FORWARD_(1, ret, eng, op, params, args)
 #define SYN_FORWARD_OTHER_CHI_(ret, op, eng, chi, jap, params, args) SYN_FORWARD_(2, ret, chi, op, params, args)
 #define SYN_FORWARD_OTHER_JAP_(ret, op, eng, chi, jap, params, args) SYN_FORWARD_(3, ret, jap, op, params, args)
-
-#endif

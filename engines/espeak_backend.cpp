@@ -35,8 +35,8 @@ struct Synthesiser {
 
 // Never destroyed: a request may run while the process exits.
 Synthesiser& TheSynthesiser() {
-  static Synthesiser* const synthesiser = new Synthesiser;
-  return *synthesiser;
+  static Synthesiser* const kSynthesiser = new Synthesiser;
+  return *kSynthesiser;
 }
 
 struct Request {
@@ -92,16 +92,16 @@ class EspeakBackend final : public SpeechBackend {
       // Everything but the synthesis itself happens before the lock.
       std::string utf8;
       if (kana_) {
-        if (!KatakanaReading(text, utf8)) return SpeakStatus::failed;
+        if (!KatakanaReading(text, utf8)) return SpeakStatus::kFailed;
       } else {
         AppendUtf8(text, utf8);
       }
-      if (utf8.find_first_not_of(" \t\r\n") == std::string::npos) return SpeakStatus::done;
+      if (utf8.find_first_not_of(" \t\r\n") == std::string::npos) return SpeakStatus::kDone;
       Synthesiser& s = TheSynthesiser();
       std::lock_guard lock(s.mutex);
       if (s.currentVoice != voice_) {
         s.currentVoice = espeak_ng_SetVoiceByName(voice_.c_str()) == ENS_OK ? voice_ : std::string();
-        if (s.currentVoice.empty()) return SpeakStatus::failed;
+        if (s.currentVoice.empty()) return SpeakStatus::kFailed;
       }
       espeak_ng_SetParameter(espeakRATE, std::clamp(kDefaultWordsPerMinute * prosody.speed / 100, 80, 450), 0);
       espeak_ng_SetParameter(espeakPITCH, std::clamp(kDefaultPitch * prosody.pitch / 100, 0, 100), 0);
@@ -109,10 +109,10 @@ class EspeakBackend final : public SpeechBackend {
       Request request{&sink, false};
       const espeak_ng_STATUS status = espeak_ng_Synthesize(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
                                                            espeakCHARS_UTF8 | espeakENDPAUSE, nullptr, &request);
-      if (request.stopped) return SpeakStatus::stopped;
-      return status == ENS_OK ? SpeakStatus::done : SpeakStatus::failed;
+      if (request.stopped) return SpeakStatus::kStopped;
+      return status == ENS_OK ? SpeakStatus::kDone : SpeakStatus::kFailed;
     } catch (...) {
-      return SpeakStatus::failed;
+      return SpeakStatus::kFailed;
     }
   }
 
@@ -125,22 +125,22 @@ class EspeakBackend final : public SpeechBackend {
 }  // namespace
 
 BackendError MakeEspeakBackend(const char* voice, bool kanaReadings, std::shared_ptr<const SpeechBackend>& out) {
-  if (kanaReadings && !JapaneseReaderReady()) return BackendError::unavailable;
+  if (kanaReadings && !JapaneseReaderReady()) return BackendError::kUnavailable;
   Synthesiser& s = TheSynthesiser();
   int rate = 0;
   {
     std::lock_guard lock(s.mutex);
-    if (!EnsureReady(s)) return BackendError::unavailable;
-    if (!VariantExists(s, voice)) return BackendError::unknownVoice;
+    if (!EnsureReady(s)) return BackendError::kUnavailable;
+    if (!VariantExists(s, voice)) return BackendError::kUnknownVoice;
     if (espeak_ng_SetVoiceByName(voice) != ENS_OK) {
       s.currentVoice.clear();  // whatever it holds now, it is not what we think
-      return BackendError::unknownVoice;
+      return BackendError::kUnknownVoice;
     }
     s.currentVoice = voice;
     rate = s.rate;
   }
   out = std::make_shared<EspeakBackend>(voice, rate, kanaReadings);
-  return BackendError::none;
+  return BackendError::kNone;
 }
 
 }  // namespace syn

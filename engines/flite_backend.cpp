@@ -49,7 +49,7 @@ class FliteBackend final : public SpeechBackend {
       std::string ascii;
       ascii.reserve(text.size());
       for (char32_t c : text) ascii += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : ' ';
-      if (ascii.find_first_not_of(' ') == std::string::npos) return SpeakStatus::done;
+      if (ascii.find_first_not_of(' ') == std::string::npos) return SpeakStatus::kDone;
       cst_utterance* utterance = new_utterance();
       utt_set_input_text(utterance, ascii.c_str());
       utt_init(utterance, voice_);
@@ -61,12 +61,12 @@ class FliteBackend final : public SpeechBackend {
                                                           static_cast<float>(prosody.pitch) / 100.0f);
       flite_do_synth(utterance, voice_, utt_synth);
       const cst_wave* wave = utt_wave(utterance);
-      const SpeakStatus status = wave == nullptr || wave->sample_rate != rate_ ? SpeakStatus::failed
+      const SpeakStatus status = wave == nullptr || wave->sample_rate != rate_ ? SpeakStatus::kFailed
                                                                                 : Deliver(*wave, prosody.volume, sink);
       delete_utterance(utterance);
       return status;
     } catch (...) {
-      return SpeakStatus::failed;
+      return SpeakStatus::kFailed;
     }
   }
 
@@ -80,10 +80,10 @@ class FliteBackend final : public SpeechBackend {
       for (int i = 0; i < n; ++i) {
         block[i] = static_cast<int16_t>(std::clamp(int32_t{wave.samples[done + i]} * gain / 100, -32768, 32767));
       }
-      if (!sink.Write(block, static_cast<std::size_t>(n))) return SpeakStatus::stopped;
+      if (!sink.Write(block, static_cast<std::size_t>(n))) return SpeakStatus::kStopped;
       done += n;
     }
-    return SpeakStatus::done;
+    return SpeakStatus::kDone;
   }
 
   cst_voice* const voice_;
@@ -96,11 +96,11 @@ BackendError MakeFliteBackend(const char* voice, std::shared_ptr<const SpeechBac
   for (std::size_t i = 0; i < std::size(kFliteVoices); ++i) {
     if (std::string_view(voice) != kFliteVoices[i].name) continue;
     cst_voice* v = VoiceAt(i);
-    if (v == nullptr) return BackendError::unavailable;
+    if (v == nullptr) return BackendError::kUnavailable;
     out = std::make_shared<FliteBackend>(v, kFliteVoices[i].rate);
-    return BackendError::none;
+    return BackendError::kNone;
   }
-  return BackendError::unknownVoice;
+  return BackendError::kUnknownVoice;
 }
 
 }  // namespace syn

@@ -118,11 +118,11 @@ namespace {
 // The one model of the process; taggers and lattices are made per call, which
 // MeCab allows from many threads at once. Never destroyed.
 MeCab::Model* TheModel() noexcept {
-  static MeCab::Model* const model = [] {
+  static MeCab::Model* const kModel = [] {
     const std::string arguments = std::string("-d ") + kIpadicDirectory;
     return MeCab::createModel(arguments.c_str());
   }();
-  return model;
+  return kModel;
 }
 
 // The 9th comma-separated field of a feature string, if there is one and it is not "*".
@@ -163,7 +163,7 @@ bool KatakanaReading(std::u32string_view text, std::string& utf8) {
       utf8.append(reading);
       continue;
     }
-    decodeEnglish(std::string_view(node->surface, node->length), surface);
+    DecodeEnglish(std::string_view(node->surface, node->length), surface);
     bool kana = true, ascii = true;
     for (char32_t c : surface) {
       kana = kana && IsKana(c);

@@ -10,8 +10,7 @@
  * Log entries read `Name(arg, arg, ...)`: integers in decimal, pointers as
  * 0x<lowercase hex> or null, strings in double quotes verbatim or null.
  */
-#ifndef ORVEN_ENGINE_TESTCTL_H
-#define ORVEN_ENGINE_TESTCTL_H
+#pragma once
 
 #include <stdint.h>
 
@@ -73,5 +72,3 @@ SYNTEST_API int32_t SynTest_OpenChannels(int32_t language);
 #if defined(__cplusplus)
 }
 #endif
-
-#endif /* ORVEN_ENGINE_TESTCTL_H */

@@ -16,10 +16,10 @@ class ToneBackend final : public SpeechBackend {
   SpeakStatus Speak(std::u32string_view text, const Attributes& prosody, PcmSink& sink) const noexcept override {
     ToneGenerator tone(text, {rate_, prosody.volume, prosody.speed, prosody.pitch});
     int16_t block[1024];
-    for (std::size_t n; (n = tone.generate(block, std::size(block))) > 0;) {
-      if (!sink.Write(block, n)) return SpeakStatus::stopped;
+    for (std::size_t n; (n = tone.Generate(block, std::size(block))) > 0;) {
+      if (!sink.Write(block, n)) return SpeakStatus::kStopped;
     }
-    return SpeakStatus::done;
+    return SpeakStatus::kDone;
   }
 
  private:
@@ -34,21 +34,21 @@ BackendError OpenBackend(const VoiceDescriptor& voice, int language,
                          std::shared_ptr<const SpeechBackend>& out) noexcept {
   try {
     switch (voice.kind) {
-      case Backend::tone:
+      case Backend::kTone:
         out = MakeToneBackend(voice.rate);
-        return BackendError::none;
+        return BackendError::kNone;
 #if ORVEN_HAVE_SPEECH
-      case Backend::espeak:
+      case Backend::kEspeak:
         return MakeEspeakBackend(voice.voice, language == 3, out);
-      case Backend::flite:
+      case Backend::kFlite:
         return MakeFliteBackend(voice.voice, out);
 #endif
       default:
         (void)language;
-        return BackendError::unavailable;
+        return BackendError::kUnavailable;
     }
   } catch (const std::bad_alloc&) {
-    return BackendError::failed;
+    return BackendError::kFailed;
   }
 }
 

@@ -34,7 +34,7 @@ class PcmSink {
   ~PcmSink() = default;
 };
 
-enum class SpeakStatus { done, stopped, failed };
+enum class SpeakStatus { kDone, kStopped, kFailed };
 
 class SpeechBackend {
  public:
@@ -45,7 +45,7 @@ class SpeechBackend {
   virtual SpeakStatus Speak(std::u32string_view text, const Attributes& prosody, PcmSink& sink) const noexcept = 0;
 };
 
-enum class BackendError { none, unavailable, unknownVoice, failed };
+enum class BackendError { kNone, kUnavailable, kUnknownVoice, kFailed };
 
 // Opens the backend that `voice` names, for a language engine (0 Korean, 1
 // English, 2 Chinese, 3 Japanese: Japanese text reaches espeak-ng as

@@ -58,7 +58,7 @@ constexpr NameTable kNames;
 // Runs `body`; any exception (std::bad_alloc above all) becomes `failure`,
 // so nothing ever escapes through the C interface.
 template <class R, class F>
-R guarded(R failure, F&& body) noexcept {
+R Guarded(R failure, F&& body) noexcept {
   try {
     return body();
   } catch (...) {
@@ -67,7 +67,7 @@ R guarded(R failure, F&& body) noexcept {
 }
 
 // ---- call log formatting ---------------------------------------------------
-void appendHex(std::string& s, std::uintptr_t value) {
+void AppendHex(std::string& s, std::uintptr_t value) {
   if (value == 0) {
     s += "null";
     return;
@@ -78,15 +78,15 @@ void appendHex(std::string& s, std::uintptr_t value) {
   s.append(digits, r.ptr);
 }
 template <class I>
-void appendDecimal(std::string& s, I value) {
+void AppendDecimal(std::string& s, I value) {
   char digits[24];
   const auto r = std::to_chars(digits, digits + sizeof digits, value);
   s.append(digits, r.ptr);
 }
-void appendArg(std::string& s, int8_t v) { appendDecimal(s, static_cast<int>(v)); }
-void appendArg(std::string& s, int32_t v) { appendDecimal(s, v); }
-void appendArg(std::string& s, uint32_t v) { appendDecimal(s, v); }
-void appendArg(std::string& s, const char* text) {
+void AppendArg(std::string& s, int8_t v) { AppendDecimal(s, static_cast<int>(v)); }
+void AppendArg(std::string& s, int32_t v) { AppendDecimal(s, v); }
+void AppendArg(std::string& s, uint32_t v) { AppendDecimal(s, v); }
+void AppendArg(std::string& s, const char* text) {
   if (text == nullptr) {
     s += "null";
     return;
@@ -95,47 +95,47 @@ void appendArg(std::string& s, const char* text) {
   s += text;
   s += '"';
 }
-void appendArg(std::string& s, const void* p) { appendHex(s, reinterpret_cast<std::uintptr_t>(p)); }
-void appendArg(std::string& s, ORVN_SynthesisCallback f) { appendHex(s, reinterpret_cast<std::uintptr_t>(f)); }
+void AppendArg(std::string& s, const void* p) { AppendHex(s, reinterpret_cast<std::uintptr_t>(p)); }
+void AppendArg(std::string& s, ORVN_SynthesisCallback f) { AppendHex(s, reinterpret_cast<std::uintptr_t>(f)); }
 
 template <class... A>
-std::string formatCall(const char* name, const A&... args) {
+std::string FormatCall(const char* name, const A&... args) {
   std::string s = name != nullptr ? name : "?";
   s += '(';
   bool first = true;
-  ((s += first ? "" : ", ", first = false, appendArg(s, args)), ...);
+  ((s += first ? "" : ", ", first = false, AppendArg(s, args)), ...);
   s += ')';
   return s;
 }
 
-void put(int32_t* out, int32_t value) noexcept {
+void Put(int32_t* out, int32_t value) noexcept {
   if (out != nullptr) *out = value;
 }
-void writeOutputs(const Forced& f, int32_t* first, int32_t* second) noexcept {
+void WriteOutputs(const Forced& f, int32_t* first, int32_t* second) noexcept {
   if (!f.hasOutputs) return;
-  put(first, f.first);
-  put(second, f.second);
+  Put(first, f.first);
+  Put(second, f.second);
 }
 
 // Copies `text` into a zero-padded field of `size` bytes, always NUL-terminated.
-void putText(unsigned char* field, std::size_t size, std::string_view text) noexcept {
+void PutText(unsigned char* field, std::size_t size, std::string_view text) noexcept {
   std::memset(field, 0, size);
   std::memcpy(field, text.data(), std::min(text.size(), size - 1));
 }
 
-bool fileReadable(const char* path) {
+bool FileReadable(const char* path) {
   std::string probe;
-  return path != nullptr && readFilePrefix(path, 1, probe);
+  return path != nullptr && ReadFilePrefix(path, 1, probe);
 }
 
 }  // namespace
 
-const char* exportedName(int language, Op op) noexcept {
+const char* ExportedName(int language, Op op) noexcept {
   if (language < 0 || language >= kLanguageCount || idx(op) < 0 || idx(op) >= kOpCount) return nullptr;
   return kNames.names[language][idx(op)];
 }
 
-bool findExportedName(const char* name, int& language, Op& op) noexcept {
+bool FindExportedName(const char* name, int& language, Op& op) noexcept {
   if (name == nullptr) return false;
   for (int l = 0; l < kLanguageCount; ++l) {
     for (int o = 0; o < kOpCount; ++o) {
@@ -150,10 +150,10 @@ bool findExportedName(const char* name, int& language, Op& op) noexcept {
   return false;
 }
 
-Engine* engineAt(int32_t language) noexcept {
+Engine* EngineAt(int32_t language) noexcept {
   // Built on first use and never destroyed.
-  static Engine* const engines[kLanguageCount] = {new Engine(0), new Engine(1), new Engine(2), new Engine(3)};
-  return language >= 0 && language < kLanguageCount ? engines[language] : nullptr;
+  static Engine* const kEngines[kLanguageCount] = {new Engine(0), new Engine(1), new Engine(2), new Engine(3)};
+  return language >= 0 && language < kLanguageCount ? kEngines[language] : nullptr;
 }
 
 // ---- common machinery --------------------------------------------------------
@@ -162,8 +162,8 @@ Engine* engineAt(int32_t language) noexcept {
 // that calls back into the library would) and returns its forced answer, if
 // any.
 template <class... A>
-Forced Engine::enter(Op op, const A&... args) {
-  std::string line = formatCall(exportedName(language_, op), args...);
+Forced Engine::Enter(Op op, const A&... args) {
+  std::string line = FormatCall(ExportedName(language_, op), args...);
   Hook hook;
   {
     std::lock_guard lock(mutex_);
@@ -176,18 +176,18 @@ Forced Engine::enter(Op op, const A&... args) {
 }
 
 // Only a handle found among the live channels is ever dereferenced.
-Channel* Engine::findLocked(const void* handle) const {
+Channel* Engine::FindLocked(const void* handle) const {
   const auto it = channels_.find(handle);
   return it == channels_.end() ? nullptr : it->second.get();
 }
 
 template <class T>
-int32_t Engine::setField(Op op, ENGINE_HANDLE handle, T Channel::*field, T value) {
-  return guarded(0, [&] {
-    const Forced f = enter(op, handle, value);
+int32_t Engine::SetField(Op op, ENGINE_HANDLE handle, T Channel::*field, T value) {
+  return Guarded(0, [&] {
+    const Forced f = Enter(op, handle, value);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
-    Channel* c = findLocked(handle);
+    Channel* c = FindLocked(handle);
     if (c == nullptr) return 0;
     c->*field = value;
     return 1;
@@ -195,12 +195,12 @@ int32_t Engine::setField(Op op, ENGINE_HANDLE handle, T Channel::*field, T value
 }
 
 template <class T>
-int32_t Engine::getField(Op op, ENGINE_HANDLE handle, T Channel::*field) {
-  return guarded(0, [&] {
-    const Forced f = enter(op, handle);
+int32_t Engine::GetField(Op op, ENGINE_HANDLE handle, T Channel::*field) {
+  return Guarded(0, [&] {
+    const Forced f = Enter(op, handle);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
-    const Channel* c = findLocked(handle);
+    const Channel* c = FindLocked(handle);
     return c == nullptr ? 0 : static_cast<int32_t>(c->*field);
   });
 }
@@ -208,13 +208,13 @@ int32_t Engine::getField(Op op, ENGINE_HANDLE handle, T Channel::*field) {
 // ---- voices --------------------------------------------------------------------
 
 int32_t Engine::load(const char* directory, uint32_t option, int32_t speaker) noexcept {
-  return guarded(loadRefused(), [&] {
-    const Forced f = enter(Op::load, directory, option, speaker);
+  return Guarded(LoadRefused(), [&] {
+    const Forced f = Enter(Op::load, directory, option, speaker);
     if (f.active) return f.result;
-    if (directory == nullptr || speaker < 0 || speaker >= kSpeakerCount) return loadRefused();
+    if (directory == nullptr || speaker < 0 || speaker >= kSpeakerCount) return LoadRefused();
     {
       std::lock_guard lock(mutex_);
-      if (refused_[speaker]) return loadRefused();
+      if (refused_[speaker]) return LoadRefused();
     }
     // The caller releases `directory` after the call: keep a copy.
     auto voice = std::make_shared<Voice>();
@@ -224,18 +224,18 @@ int32_t Engine::load(const char* directory, uint32_t option, int32_t speaker) no
     const std::string path =
         voice->directory + kLanguageCodes[language_] + "-" + std::to_string(speaker) + ".voice";
     // A refused reload leaves the voice loaded before it in place.
-    if (!loadVoiceDescriptor(path, voice->descriptor).ok()) return loadRefused();
+    if (!LoadVoiceDescriptor(path, voice->descriptor).Ok()) return LoadRefused();
     // An unknown synthesiser voice, or one this build cannot speak with, is refused here and never at speak.
-    if (OpenBackend(voice->descriptor, language_, voice->backend) != BackendError::none) return loadRefused();
+    if (OpenBackend(voice->descriptor, language_, voice->backend) != BackendError::kNone) return LoadRefused();
     std::lock_guard lock(mutex_);
     voices_[speaker] = std::move(voice);
-    return loadSucceeded();
+    return LoadSucceeded();
   });
 }
 
 int32_t Engine::unload(int32_t speaker) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::unload, speaker);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::unload, speaker);
     if (f.active) return f.result;
     std::shared_ptr<const Voice> dropped;  // released outside the lock
     std::lock_guard lock(mutex_);
@@ -245,22 +245,22 @@ int32_t Engine::unload(int32_t speaker) noexcept {
 }
 
 int32_t Engine::engineInfo(void* record101) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::engineInfo, record101);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::engineInfo, record101);
     if (f.active) return f.result;
     if (record101 == nullptr) return 0;
     auto* rec = static_cast<unsigned char*>(record101);
-    putText(rec, 40, kLanguageNames[language_]);
-    putText(rec + 40, 40, kEngineNames[language_]);
-    putText(rec + 80, 20, BackendVersionText());
+    PutText(rec, 40, kLanguageNames[language_]);
+    PutText(rec + 40, 40, kEngineNames[language_]);
+    PutText(rec + 80, 20, BackendVersionText());
     rec[100] = static_cast<unsigned char>(language_);
     return 1;
   });
 }
 
 int32_t Engine::dbInfo(int32_t speaker, void* record48) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::dbInfo, speaker, record48);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::dbInfo, speaker, record48);
     if (f.active) return f.result;
     if (record48 == nullptr) return 0;
     std::optional<int32_t> forcedStatus;
@@ -278,55 +278,55 @@ int32_t Engine::dbInfo(int32_t speaker, void* record48) noexcept {
       if (forcedStatus) {
         // Bait for the caller: with status -1 none of this may be passed on.
         const int32_t bogusRate = 12345;
-        putText(rec + 4, 20, "junk");
+        PutText(rec + 4, 20, "junk");
         std::memcpy(rec + 44, &bogusRate, sizeof bogusRate);
       }
       return 1;
     }
     const int32_t rate = voice ? voice->descriptor.rate : 0;
-    putText(rec + 4, 20, voice ? voice->descriptor.name : "");
+    PutText(rec + 4, 20, voice ? voice->descriptor.name : "");
     // The synthesiser's voice name where there is one (the status says which backend), else the backend's.
-    putText(rec + 24, 20, !voice ? "" : voice->descriptor.voice[0] != '\0' ? voice->descriptor.voice
+    PutText(rec + 24, 20, !voice ? "" : voice->descriptor.voice[0] != '\0' ? voice->descriptor.voice
                                                                           : voice->descriptor.backend);
     std::memcpy(rec + 44, &rate, sizeof rate);
     return 1;
   });
 }
 
-int32_t Engine::defaultsAs(const Forced& f, int32_t* out1, int32_t* out2, int32_t top) {
+int32_t Engine::DefaultsAs(const Forced& f, int32_t* out1, int32_t* out2, int32_t top) {
   if (f.active) {
-    writeOutputs(f, out1, out2);
+    WriteOutputs(f, out1, out2);
     return f.result;
   }
-  put(out1, kDefaultValue);
-  put(out2, top);
+  Put(out1, kDefaultValue);
+  Put(out2, top);
   return 1;
 }
 
 int32_t Engine::pitchDefault(int32_t speaker, int32_t* out1, int32_t* out2) noexcept {
-  return guarded(0, [&] {
-    return defaultsAs(enter(Op::pitchDefault, speaker, out1, out2), out1, out2, kPitchTop);
+  return Guarded(0, [&] {
+    return DefaultsAs(Enter(Op::pitchDefault, speaker, out1, out2), out1, out2, kPitchTop);
   });
 }
 int32_t Engine::pitchDefault(int32_t* out1, int32_t* out2) noexcept {
-  return guarded(0, [&] {
-    return defaultsAs(enter(Op::pitchDefault, out1, out2), out1, out2, kPitchTop);
+  return Guarded(0, [&] {
+    return DefaultsAs(Enter(Op::pitchDefault, out1, out2), out1, out2, kPitchTop);
   });
 }
 int32_t Engine::speedDefault(int32_t* out1, int32_t* out2) noexcept {
-  return guarded(0, [&] {
-    return defaultsAs(enter(Op::speedDefault, out1, out2), out1, out2, kSpeedTop);
+  return Guarded(0, [&] {
+    return DefaultsAs(Enter(Op::speedDefault, out1, out2), out1, out2, kSpeedTop);
   });
 }
 int32_t Engine::volumeDefault(int32_t* out1, int32_t* out2) noexcept {
-  return guarded(0, [&] {
-    return defaultsAs(enter(Op::volumeDefault, out1, out2), out1, out2, kVolumeTop);
+  return Guarded(0, [&] {
+    return DefaultsAs(Enter(Op::volumeDefault, out1, out2), out1, out2, kVolumeTop);
   });
 }
 
 // ---- channels ------------------------------------------------------------------
 
-ENGINE_HANDLE Engine::createChannel(void* userData, ORVN_SynthesisCallback callback, int32_t speaker) {
+ENGINE_HANDLE Engine::CreateChannel(void* userData, ORVN_SynthesisCallback callback, int32_t speaker) {
   if (speaker < 0 || speaker >= kSpeakerCount) return nullptr;
   auto channel = std::make_shared<Channel>();
   channel->head.language = language_;
@@ -343,24 +343,24 @@ ENGINE_HANDLE Engine::createChannel(void* userData, ORVN_SynthesisCallback callb
 
 ENGINE_HANDLE Engine::create(void* userData, ORVN_SynthesisCallback callback, int32_t speaker,
                              int32_t reserved) noexcept {
-  return guarded<ENGINE_HANDLE>(nullptr, [&]() -> ENGINE_HANDLE {
-    const Forced f = enter(Op::create, userData, callback, speaker, reserved);
+  return Guarded<ENGINE_HANDLE>(nullptr, [&]() -> ENGINE_HANDLE {
+    const Forced f = Enter(Op::create, userData, callback, speaker, reserved);
     if (f.active && f.result == 0) return nullptr;
-    return createChannel(userData, callback, speaker);
+    return CreateChannel(userData, callback, speaker);
   });
 }
 
 ENGINE_HANDLE Engine::create(void* userData, ORVN_SynthesisCallback callback, int32_t speaker) noexcept {
-  return guarded<ENGINE_HANDLE>(nullptr, [&]() -> ENGINE_HANDLE {
-    const Forced f = enter(Op::create, userData, callback, speaker);
+  return Guarded<ENGINE_HANDLE>(nullptr, [&]() -> ENGINE_HANDLE {
+    const Forced f = Enter(Op::create, userData, callback, speaker);
     if (f.active && f.result == 0) return nullptr;
-    return createChannel(userData, callback, speaker);
+    return CreateChannel(userData, callback, speaker);
   });
 }
 
 int32_t Engine::destroy(ENGINE_HANDLE handle) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::destroy, handle);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::destroy, handle);
     if (f.active) return f.result;
     std::shared_ptr<Channel> dropped;  // freed outside the lock (or after a running speak)
     std::lock_guard lock(mutex_);
@@ -373,11 +373,11 @@ int32_t Engine::destroy(ENGINE_HANDLE handle) noexcept {
 }
 
 int32_t Engine::changeSpeaker(ENGINE_HANDLE handle, int32_t speaker) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::changeSpeaker, handle, speaker);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::changeSpeaker, handle, speaker);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
-    Channel* c = findLocked(handle);
+    Channel* c = FindLocked(handle);
     if (c == nullptr || speaker < 0 || speaker >= kSpeakerCount || !voices_[speaker]) return 0;
     // The channel speaks with the new voice from now on, but its head keeps
     // the speaker it was counted against: the library takes the channel off
@@ -389,22 +389,22 @@ int32_t Engine::changeSpeaker(ENGINE_HANDLE handle, int32_t speaker) noexcept {
 }
 
 int32_t Engine::changeAttr(ENGINE_HANDLE handle, const char* tag) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::changeAttr, handle, tag);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::changeAttr, handle, tag);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
-    Channel* c = findLocked(handle);
+    Channel* c = FindLocked(handle);
     if (c == nullptr || tag == nullptr) return 0;
-    return parseAttributeTags(tag, c->attrs) ? 1 : 0;
+    return ParseAttributeTags(tag, c->attrs) ? 1 : 0;
   });
 }
 
 int32_t Engine::setOutBufSize(ENGINE_HANDLE handle, int32_t size) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::setOutBufSize, handle, size);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::setOutBufSize, handle, size);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
-    Channel* c = findLocked(handle);
+    Channel* c = FindLocked(handle);
     if (c == nullptr) return 0;
     c->outBufSize = size;
     return 1;
@@ -423,20 +423,20 @@ int32_t Engine::setOutBufSize(ENGINE_HANDLE handle, int32_t size) noexcept {
 
 #define SYN_DEFINE_OPTION_(setter, getter, field, type)                              \
   int32_t Engine::setter(ENGINE_HANDLE handle, type value) noexcept {                 \
-    return setField<type>(Op::setter, handle, &Channel::field, value);               \
+    return SetField<type>(Op::setter, handle, &Channel::field, value);               \
   }                                                                                  \
   int32_t Engine::getter(ENGINE_HANDLE handle) noexcept {                            \
-    return getField<type>(Op::getter, handle, &Channel::field);                      \
+    return GetField<type>(Op::getter, handle, &Channel::field);                      \
   }
 SYN_CHANNEL_OPTIONS(SYN_DEFINE_OPTION_)
 #undef SYN_DEFINE_OPTION_
 
 int32_t Engine::setPauseLength(ENGINE_HANDLE handle, int32_t first, int32_t second) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::setPauseLength, handle, first, second);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::setPauseLength, handle, first, second);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
-    Channel* c = findLocked(handle);
+    Channel* c = FindLocked(handle);
     if (c == nullptr) return 0;
     c->pauseFirst = first;
     c->pauseSecond = second;
@@ -445,69 +445,69 @@ int32_t Engine::setPauseLength(ENGINE_HANDLE handle, int32_t first, int32_t seco
 }
 
 int32_t Engine::getPauseLength(ENGINE_HANDLE handle, int32_t* first, int32_t* second) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::getPauseLength, handle, first, second);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::getPauseLength, handle, first, second);
     if (f.active) {
-      writeOutputs(f, first, second);
+      WriteOutputs(f, first, second);
       return f.result;
     }
     std::lock_guard lock(mutex_);
-    const Channel* c = findLocked(handle);
+    const Channel* c = FindLocked(handle);
     if (c == nullptr) return 0;
-    put(first, c->pauseFirst);
-    put(second, c->pauseSecond);
+    Put(first, c->pauseFirst);
+    Put(second, c->pauseSecond);
     return 1;
   });
 }
 
 // ---- user dictionaries -------------------------------------------------------------
 
-int32_t Engine::loadDictAs(Op op, ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second) {
-  return guarded(0, [&] {
-    const Forced f = enter(op, handle, path, first, second);
+int32_t Engine::LoadDictAs(Op op, ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second) {
+  return Guarded(0, [&] {
+    const Forced f = Enter(op, handle, path, first, second);
     if (f.active) {
-      writeOutputs(f, first, second);
+      WriteOutputs(f, first, second);
       return f.result;
     }
     {
       std::lock_guard lock(mutex_);
-      if (findLocked(handle) == nullptr) return 0;
+      if (FindLocked(handle) == nullptr) return 0;
     }
     // Read and parse outside the lock; the channel keeps its old dictionary on failure.
     auto dictionary = std::make_shared<UserDictionary>();
-    const DictResult r = loadUserDictionary(path, *dictionary);
-    if (r.error != DictError::none) {
-      put(first, static_cast<int32_t>(r.error));
-      put(second, r.line);
+    const DictResult r = LoadUserDictionary(path, *dictionary);
+    if (r.error != DictError::kNone) {
+      Put(first, static_cast<int32_t>(r.error));
+      Put(second, r.line);
       return 0;
     }
     std::shared_ptr<const UserDictionary> replaced;  // released outside the lock
     {
       std::lock_guard lock(mutex_);
-      Channel* c = findLocked(handle);
+      Channel* c = FindLocked(handle);
       if (c == nullptr) return 0;  // destroyed meanwhile
       replaced = std::exchange(c->dictionary, std::move(dictionary));
     }
-    put(first, r.entries);
-    put(second, 0);
+    Put(first, r.entries);
+    Put(second, 0);
     return 1;
   });
 }
 
 int32_t Engine::loadDict(ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second) noexcept {
-  return loadDictAs(Op::loadDict, handle, path, first, second);
+  return LoadDictAs(Op::loadDict, handle, path, first, second);
 }
 int32_t Engine::changeDict(ENGINE_HANDLE handle, const char* path, int32_t* first, int32_t* second) noexcept {
-  return loadDictAs(Op::changeDict, handle, path, first, second);
+  return LoadDictAs(Op::changeDict, handle, path, first, second);
 }
 
 int32_t Engine::unloadDict(ENGINE_HANDLE handle) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::unloadDict, handle);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::unloadDict, handle);
     if (f.active) return f.result;
     std::shared_ptr<const UserDictionary> dropped;
     std::lock_guard lock(mutex_);
-    Channel* c = findLocked(handle);
+    Channel* c = FindLocked(handle);
     if (c == nullptr) return 0;
     dropped = std::exchange(c->dictionary, nullptr);
     return 1;
@@ -517,10 +517,10 @@ int32_t Engine::unloadDict(ENGINE_HANDLE handle) noexcept {
 // ---- effect database -------------------------------------------------------------
 
 int32_t Engine::loadEffectDb(const char* path1, const char* path2, int32_t mode, int32_t value) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::loadEffectDb, path1, path2, mode, value);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::loadEffectDb, path1, path2, mode, value);
     if (f.active) return f.result;
-    if (!fileReadable(path1) || !fileReadable(path2)) return 0;
+    if (!FileReadable(path1) || !FileReadable(path2)) return 0;
     std::lock_guard lock(mutex_);
     effectDbLoaded_ = true;
     return 1;
@@ -528,8 +528,8 @@ int32_t Engine::loadEffectDb(const char* path1, const char* path2, int32_t mode,
 }
 
 int32_t Engine::unloadEffectDb() noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::unloadEffectDb);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::unloadEffectDb);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
     effectDbLoaded_ = false;
@@ -538,8 +538,8 @@ int32_t Engine::unloadEffectDb() noexcept {
 }
 
 int32_t Engine::setEffectTagRead(int32_t value) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::setEffectTagRead, value);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::setEffectTagRead, value);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
     effectTagRead_ = value;
@@ -548,8 +548,8 @@ int32_t Engine::setEffectTagRead(int32_t value) noexcept {
 }
 
 int32_t Engine::getEffectTagRead() noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::getEffectTagRead);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::getEffectTagRead);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
     return effectTagRead_;
@@ -558,9 +558,9 @@ int32_t Engine::getEffectTagRead() noexcept {
 
 // ---- synthesis -----------------------------------------------------------------
 
-int32_t Engine::speakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t mode) {
-  return guarded(0, [&] {
-    const Forced f = enter(op, handle, text, mode);
+int32_t Engine::SpeakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t mode) {
+  return Guarded(0, [&] {
+    const Forced f = Enter(op, handle, text, mode);
     if (f.active) return f.result;
 
     // Take what the request needs, then let go of the lock: the callback may
@@ -591,11 +591,11 @@ int32_t Engine::speakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t m
     std::string replaced;
     std::string_view body = text;
     if (dictionary) {
-      replaced = dictionary->apply(body);
+      replaced = dictionary->Apply(body);
       body = replaced;
     }
     std::u32string characters;
-    decodeText(language_, body, characters);
+    DecodeText(language_, body, characters);
     if (characters.empty() || channel->callback == nullptr) return 1;
     return Synthesize(characters, *voice, attrs, outBufSize, {channel->callback, channel->userData, swapBytes,
                                                               &channel->stopRequested})
@@ -614,13 +614,13 @@ class PieceBuffer final : public PcmSink {
     if (stop_.load(std::memory_order_acquire)) return false;
     // A piece is at most a few hundred characters: its buffer stays small and is reused.
     try {
-      samples_.insert(samples_.end(), samples, samples + count);
+      buffered.insert(buffered.end(), samples, samples + count);
     } catch (...) {
       return false;
     }
     return true;
   }
-  std::vector<int16_t> samples_;
+  std::vector<int16_t> buffered;
 
  private:
   const std::atomic<bool>& stop_;
@@ -647,9 +647,9 @@ bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, cons
   for (const TextRun& run : runs) {
     for (std::u32string_view rest = run.text; !rest.empty();) {
       const std::size_t length = FirstPieceLength(rest);
-      piece.samples_.clear();
-      if (backend.Speak(rest.substr(0, length), run.prosody, piece) != SpeakStatus::done) return false;
-      if (!output.Push(piece.samples_.data(), piece.samples_.size())) return false;
+      piece.buffered.clear();
+      if (backend.Speak(rest.substr(0, length), run.prosody, piece) != SpeakStatus::kDone) return false;
+      if (!output.Push(piece.buffered.data(), piece.buffered.size())) return false;
       rest.remove_prefix(length);
     }
   }
@@ -657,21 +657,21 @@ bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, cons
 }
 
 int32_t Engine::speak(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {
-  return speakAs(Op::speak, handle, text, mode);
+  return SpeakAs(Op::speak, handle, text, mode);
 }
 int32_t Engine::speakName(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {
-  return speakAs(Op::speakName, handle, text, mode);
+  return SpeakAs(Op::speakName, handle, text, mode);
 }
 int32_t Engine::speakSms(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {
-  return speakAs(Op::speakSms, handle, text, mode);
+  return SpeakAs(Op::speakSms, handle, text, mode);
 }
 
 int32_t Engine::stop(ENGINE_HANDLE handle) noexcept {
-  return guarded(0, [&] {
-    const Forced f = enter(Op::stop, handle);
+  return Guarded(0, [&] {
+    const Forced f = Enter(Op::stop, handle);
     if (f.active) return f.result;
     std::lock_guard lock(mutex_);
-    Channel* c = findLocked(handle);
+    Channel* c = FindLocked(handle);
     if (c == nullptr) return 0;
     c->stopRequested.store(true, std::memory_order_release);
     return 1;
@@ -680,7 +680,7 @@ int32_t Engine::stop(ENGINE_HANDLE handle) noexcept {
 
 // ---- test control ------------------------------------------------------------------
 
-void Engine::resetTestState() {
+void Engine::ResetTestState() {
   std::lock_guard lock(mutex_);
   forced_.fill(Forced{});
   refused_.fill(false);
@@ -689,39 +689,39 @@ void Engine::resetTestState() {
   log_.clear();
 }
 
-void Engine::setForced(Op op, const Forced& forced) {
+void Engine::SetForced(Op op, const Forced& forced) {
   std::lock_guard lock(mutex_);
   forced_[idx(op)] = forced;
 }
 
-Forced Engine::forced(Op op) {
+Forced Engine::ForcedAnswer(Op op) {
   std::lock_guard lock(mutex_);
   return forced_[idx(op)];
 }
 
-void Engine::setHook(Op op, void (*function)(void*), void* argument) {
+void Engine::SetHook(Op op, void (*function)(void*), void* argument) {
   std::lock_guard lock(mutex_);
   hooks_[idx(op)] = {function, argument};
 }
 
-void Engine::forceDbStatus(int32_t speaker, int32_t status) {
+void Engine::ForceDbStatus(int32_t speaker, int32_t status) {
   if (speaker < 0 || speaker >= kSpeakerCount) return;
   std::lock_guard lock(mutex_);
   forcedDbStatus_[speaker] = status;
 }
 
-void Engine::refuseSpeaker(int32_t speaker, bool refuse) {
+void Engine::RefuseSpeaker(int32_t speaker, bool refuse) {
   if (speaker < 0 || speaker >= kSpeakerCount) return;
   std::lock_guard lock(mutex_);
   refused_[speaker] = refuse;
 }
 
-int32_t Engine::logCount() {
+int32_t Engine::LogCount() {
   std::lock_guard lock(mutex_);
   return static_cast<int32_t>(log_.size());
 }
 
-int32_t Engine::logEntry(int32_t index, char* buffer, int32_t size) {
+int32_t Engine::LogEntry(int32_t index, char* buffer, int32_t size) {
   std::lock_guard lock(mutex_);
   if (index < 0 || static_cast<std::size_t>(index) >= log_.size()) return -1;
   const std::string& entry = log_[static_cast<std::size_t>(index)];
@@ -733,16 +733,16 @@ int32_t Engine::logEntry(int32_t index, char* buffer, int32_t size) {
   return static_cast<int32_t>(entry.size());
 }
 
-void Engine::clearLog() {
+void Engine::ClearLog() {
   std::lock_guard lock(mutex_);
   log_.clear();
 }
 
-int32_t Engine::openChannels() {
+int32_t Engine::OpenChannels() {
   std::lock_guard lock(mutex_);
   return static_cast<int32_t>(channels_.size());
 }
 
 }  // namespace syn
 
-extern "C" SYNCORE_API syn::LanguageEngine* SynCore_Engine(int32_t language) { return syn::engineAt(language); }
+extern "C" SYNCORE_API syn::LanguageEngine* SynCore_Engine(int32_t language) { return syn::EngineAt(language); }

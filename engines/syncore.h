@@ -5,8 +5,7 @@
 // names (load, create, speak, ...) with the same parameter lists; the
 // Korean-only forms of create and pitchDefault are overloads. Every method is
 // noexcept: failures come back as return values, as on the C interface.
-#ifndef SYN_SYNCORE_H
-#define SYN_SYNCORE_H
+#pragma once
 
 #include <cstdint>
 
@@ -46,5 +45,3 @@ class LanguageEngine {
 
 // The engine of language 0..3 (Korean, English, Chinese, Japanese); null otherwise.
 extern "C" SYNCORE_API syn::LanguageEngine* SynCore_Engine(int32_t language);
-
-#endif

@@ -15,19 +15,19 @@ using syn::Op;
 
 // Runs `body` on the engine that exports `function`; unknown names do nothing.
 template <class F>
-void withFunction(const char* function, F&& body) noexcept {
+void WithFunction(const char* function, F&& body) noexcept {
   int language = 0;
   Op op{};
-  if (!syn::findExportedName(function, language, op)) return;
+  if (!syn::FindExportedName(function, language, op)) return;
   try {
-    body(*syn::engineAt(language), op);
+    body(*syn::EngineAt(language), op);
   } catch (...) {
   }
 }
 
 template <class F>
-void onLanguage(int32_t language, F&& body) noexcept {
-  if (Engine* engine = syn::engineAt(language)) {
+void OnLanguage(int32_t language, F&& body) noexcept {
+  if (Engine* engine = syn::EngineAt(language)) {
     try {
       body(*engine);
     } catch (...) {
@@ -36,8 +36,8 @@ void onLanguage(int32_t language, F&& body) noexcept {
 }
 
 template <class F>
-int32_t askLanguage(int32_t language, int32_t failure, F&& body) noexcept {
-  Engine* engine = syn::engineAt(language);
+int32_t AskLanguage(int32_t language, int32_t failure, F&& body) noexcept {
+  Engine* engine = syn::EngineAt(language);
   if (engine == nullptr) return failure;
   try {
     return body(*engine);
@@ -52,59 +52,59 @@ extern "C" {
 
 void SynTest_Reset(void) {
   for (int32_t l = 0; l < syn::kLanguageCount; ++l) {
-    onLanguage(l, [](Engine& e) { e.resetTestState(); });
+    OnLanguage(l, [](Engine& e) { e.ResetTestState(); });
   }
 }
 
 void SynTest_ForceResult(const char* function, int32_t result) {
-  withFunction(function, [&](Engine& e, Op op) {
-    Forced f = e.forced(op);
+  WithFunction(function, [&](Engine& e, Op op) {
+    Forced f = e.ForcedAnswer(op);
     f.active = true;
     f.result = result;
-    e.setForced(op, f);
+    e.SetForced(op, f);
   });
 }
 
 void SynTest_ForceOutputs(const char* function, int32_t first, int32_t second) {
-  withFunction(function, [&](Engine& e, Op op) {
-    Forced f = e.forced(op);
+  WithFunction(function, [&](Engine& e, Op op) {
+    Forced f = e.ForcedAnswer(op);
     f.hasOutputs = true;
     f.first = first;
     f.second = second;
-    e.setForced(op, f);
+    e.SetForced(op, f);
   });
 }
 
 void SynTest_ClearForced(const char* function) {
-  withFunction(function, [](Engine& e, Op op) { e.setForced(op, Forced{}); });
+  WithFunction(function, [](Engine& e, Op op) { e.SetForced(op, Forced{}); });
 }
 
 void SynTest_ForceDbStatus(int32_t language, int32_t speaker, int32_t dbStatus) {
-  onLanguage(language, [&](Engine& e) { e.forceDbStatus(speaker, dbStatus); });
+  OnLanguage(language, [&](Engine& e) { e.ForceDbStatus(speaker, dbStatus); });
 }
 
 void SynTest_SetHook(const char* function, void (*hook)(void*), void* argument) {
-  withFunction(function, [&](Engine& e, Op op) { e.setHook(op, hook, argument); });
+  WithFunction(function, [&](Engine& e, Op op) { e.SetHook(op, hook, argument); });
 }
 
 void SynTest_RefuseSpeaker(int32_t language, int32_t speaker, int32_t refuse) {
-  onLanguage(language, [&](Engine& e) { e.refuseSpeaker(speaker, refuse != 0); });
+  OnLanguage(language, [&](Engine& e) { e.RefuseSpeaker(speaker, refuse != 0); });
 }
 
 int32_t SynTest_LogCount(int32_t language) {
-  return askLanguage(language, 0, [](Engine& e) { return e.logCount(); });
+  return AskLanguage(language, 0, [](Engine& e) { return e.LogCount(); });
 }
 
 int32_t SynTest_LogEntry(int32_t language, int32_t index, char* buffer, int32_t size) {
-  return askLanguage(language, -1, [&](Engine& e) { return e.logEntry(index, buffer, size); });
+  return AskLanguage(language, -1, [&](Engine& e) { return e.LogEntry(index, buffer, size); });
 }
 
 void SynTest_ClearLog(int32_t language) {
-  onLanguage(language, [](Engine& e) { e.clearLog(); });
+  OnLanguage(language, [](Engine& e) { e.ClearLog(); });
 }
 
 int32_t SynTest_OpenChannels(int32_t language) {
-  return askLanguage(language, 0, [](Engine& e) { return e.openChannels(); });
+  return AskLanguage(language, 0, [](Engine& e) { return e.OpenChannels(); });
 }
 
 }  // extern "C"

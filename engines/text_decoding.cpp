@@ -20,7 +20,7 @@ class ReverseTable {
  public:
   // The codes of the Hangul syllables.
   explicit ReverseTable(const uint16_t (&hangul)[kHangulCount]) noexcept {
-    clear();
+    Clear();
     for (uint32_t k = 0; k < kHangulCount; ++k) units_[hangul[k]] = static_cast<uint16_t>(kHangulFirst + k);
   }
 
@@ -28,7 +28,7 @@ class ReverseTable {
   // several units share a code, the lowest unit of U+0100 and above takes
   // it, else the lowest unit: a lone '.' reads as U+002E, not U+00B7.
   ReverseTable(const uint16_t* forward, uint32_t firstUnit) noexcept {
-    clear();
+    Clear();
     for (uint32_t u = firstUnit; u < 0x10000; ++u) {
       const uint16_t code = forward[u];
       if (code == kUnmapped) continue;
@@ -38,10 +38,10 @@ class ReverseTable {
   }
 
   // The unit of `code`, or kUnmapped.
-  uint16_t unit(uint32_t code) const noexcept { return units_[code & 0xFFFF]; }
+  uint16_t Unit(uint32_t code) const noexcept { return units_[code & 0xFFFF]; }
 
  private:
-  void clear() noexcept {
+  void Clear() noexcept {
     for (uint16_t& u : units_) u = kUnmapped;
   }
   uint16_t units_[0x10000];
@@ -50,59 +50,59 @@ class ReverseTable {
 // Function-local statics: built on first use, the compiler guards the
 // initialisation against concurrent first calls, never destroyed early
 // (they hold no resources).
-const ReverseTable& hangulCodes() noexcept {
-  static const ReverseTable table(orven::codepage::kHangulCp949);
-  return table;
+const ReverseTable& HangulCodes() noexcept {
+  static const ReverseTable kTable(orven::codepage::kHangulCp949);
+  return kTable;
 }
 
 // The library sends units below U+0100 as their own byte and reads the
 // table only for the others, so only those are reversed.
-const ReverseTable& chineseCodes() noexcept {
-  static const ReverseTable table(orven::codepage::ChineseTable(), 0x100);
-  return table;
+const ReverseTable& ChineseCodes() noexcept {
+  static const ReverseTable kTable(orven::codepage::ChineseTable(), 0x100);
+  return kTable;
 }
 
 // The library sends every unit through the table.
-const ReverseTable& japaneseCodes() noexcept {
-  static const ReverseTable table(orven::codepage::JapaneseTable(), 0);
-  return table;
+const ReverseTable& JapaneseCodes() noexcept {
+  static const ReverseTable kTable(orven::codepage::JapaneseTable(), 0);
+  return kTable;
 }
 
-constexpr bool within(uint32_t b, uint32_t lo, uint32_t hi) noexcept { return b >= lo && b <= hi; }
+constexpr bool Within(uint32_t b, uint32_t lo, uint32_t hi) noexcept { return b >= lo && b <= hi; }
 
 // Code page 949: leads 0x81..0xC6 take the extended trails (the Hangul
 // syllables beyond KS X 1001) as well as the KS X 1001 ones.
-constexpr bool isKoreanLead(uint32_t b) noexcept { return within(b, 0x81, 0xFE); }
-constexpr bool isKoreanTrail(uint32_t lead, uint32_t b) noexcept {
-  if (within(b, 0xA1, 0xFE)) return true;
-  return lead <= 0xC6 && (within(b, 0x41, 0x5A) || within(b, 0x61, 0x7A) || within(b, 0x81, 0xA0));
+constexpr bool IsKoreanLead(uint32_t b) noexcept { return Within(b, 0x81, 0xFE); }
+constexpr bool IsKoreanTrail(uint32_t lead, uint32_t b) noexcept {
+  if (Within(b, 0xA1, 0xFE)) return true;
+  return lead <= 0xC6 && (Within(b, 0x41, 0x5A) || Within(b, 0x61, 0x7A) || Within(b, 0x81, 0xA0));
 }
 
-constexpr bool isShiftJisLead(uint32_t b) noexcept { return within(b, 0x81, 0x9F) || within(b, 0xE0, 0xFC); }
-constexpr bool isShiftJisTrail(uint32_t b) noexcept { return within(b, 0x40, 0x7E) || within(b, 0x80, 0xFC); }
+constexpr bool IsShiftJisLead(uint32_t b) noexcept { return Within(b, 0x81, 0x9F) || Within(b, 0xE0, 0xFC); }
+constexpr bool IsShiftJisTrail(uint32_t b) noexcept { return Within(b, 0x40, 0x7E) || Within(b, 0x80, 0xFC); }
 
-const unsigned char* bytesOf(std::string_view s) noexcept { return reinterpret_cast<const unsigned char*>(s.data()); }
+const unsigned char* BytesOf(std::string_view s) noexcept { return reinterpret_cast<const unsigned char*>(s.data()); }
 
 // Starts `out` afresh with room for one character per byte.
-void prepare(std::string_view bytes, std::u32string& out) {
+void Prepare(std::string_view bytes, std::u32string& out) {
   out.clear();
   out.reserve(bytes.size());
 }
 
 }  // namespace
 
-void decodeKorean(std::string_view bytes, std::u32string& out) {
-  prepare(bytes, out);
-  const ReverseTable& table = hangulCodes();
-  const unsigned char* p = bytesOf(bytes);
+void DecodeKorean(std::string_view bytes, std::u32string& out) {
+  Prepare(bytes, out);
+  const ReverseTable& table = HangulCodes();
+  const unsigned char* p = BytesOf(bytes);
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n;) {
     const uint32_t b = p[i];
     if (b < 0x80) {
       out.push_back(b);
       ++i;
-    } else if (isKoreanLead(b) && i + 1 < n && isKoreanTrail(b, p[i + 1])) {
-      const uint16_t u = table.unit((b << 8) | p[i + 1]);
+    } else if (IsKoreanLead(b) && i + 1 < n && IsKoreanTrail(b, p[i + 1])) {
+      const uint16_t u = table.Unit((b << 8) | p[i + 1]);
       out.push_back(u == kUnmapped ? kReplacementChar : u);
       i += 2;
     } else {
@@ -112,10 +112,10 @@ void decodeKorean(std::string_view bytes, std::u32string& out) {
   }
 }
 
-void decodeChinese(std::string_view bytes, std::u32string& out) {
-  prepare(bytes, out);
-  const ReverseTable& table = chineseCodes();
-  const unsigned char* p = bytesOf(bytes);
+void DecodeChinese(std::string_view bytes, std::u32string& out) {
+  Prepare(bytes, out);
+  const ReverseTable& table = ChineseCodes();
+  const unsigned char* p = BytesOf(bytes);
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n;) {
     const uint32_t b = p[i];
@@ -128,7 +128,7 @@ void decodeChinese(std::string_view bytes, std::u32string& out) {
         i += 2;
         continue;
       }
-      const uint16_t u = table.unit((b << 8) | next);
+      const uint16_t u = table.Unit((b << 8) | next);
       if (u != kUnmapped) {
         out.push_back(u);
         i += 2;
@@ -137,34 +137,34 @@ void decodeChinese(std::string_view bytes, std::u32string& out) {
     }
     // A single byte: its code in the table (0x80, the euro sign), else the
     // unit of the same value (ASCII, Latin-1).
-    const uint16_t u = table.unit(b);
+    const uint16_t u = table.Unit(b);
     out.push_back(u != kUnmapped ? u : b);
     ++i;
   }
 }
 
-void decodeJapanese(std::string_view bytes, std::u32string& out) {
-  prepare(bytes, out);
-  const ReverseTable& table = japaneseCodes();
-  const unsigned char* p = bytesOf(bytes);
+void DecodeJapanese(std::string_view bytes, std::u32string& out) {
+  Prepare(bytes, out);
+  const ReverseTable& table = JapaneseCodes();
+  const unsigned char* p = BytesOf(bytes);
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n;) {
     const uint32_t b = p[i];
     uint16_t u;
-    if (isShiftJisLead(b) && i + 1 < n && isShiftJisTrail(p[i + 1])) {
-      u = table.unit((b << 8) | p[i + 1]);
+    if (IsShiftJisLead(b) && i + 1 < n && IsShiftJisTrail(p[i + 1])) {
+      u = table.Unit((b << 8) | p[i + 1]);
       i += 2;
     } else {
-      u = table.unit(b);  // no lead byte is a single-byte code
+      u = table.Unit(b);  // no lead byte is a single-byte code
       ++i;
     }
     out.push_back(u == kUnmapped ? kReplacementChar : u);
   }
 }
 
-void decodeEnglish(std::string_view bytes, std::u32string& out) {
-  prepare(bytes, out);
-  const unsigned char* p = bytesOf(bytes);
+void DecodeEnglish(std::string_view bytes, std::u32string& out) {
+  Prepare(bytes, out);
+  const unsigned char* p = BytesOf(bytes);
   const std::size_t n = bytes.size();
   std::size_t i = n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF ? 3 : 0;
   while (i < n) {
@@ -179,13 +179,13 @@ void decodeEnglish(std::string_view bytes, std::u32string& out) {
       out.push_back(b);
       ++i;
       continue;
-    } else if (within(b, 0xC2, 0xDF)) {
+    } else if (Within(b, 0xC2, 0xDF)) {
       length = 2, value = b & 0x1F;
-    } else if (within(b, 0xE0, 0xEF)) {
+    } else if (Within(b, 0xE0, 0xEF)) {
       length = 3, value = b & 0x0F;
       if (b == 0xE0) lo = 0xA0;
       if (b == 0xED) hi = 0x9F;
-    } else if (within(b, 0xF0, 0xF4)) {
+    } else if (Within(b, 0xF0, 0xF4)) {
       length = 4, value = b & 0x07;
       if (b == 0xF0) lo = 0x90;
       if (b == 0xF4) hi = 0x8F;
@@ -193,7 +193,7 @@ void decodeEnglish(std::string_view bytes, std::u32string& out) {
     bool whole = length != 0 && i + length <= n;
     for (std::size_t k = 1; whole && k < length; ++k) {
       const uint32_t c = p[i + k];
-      whole = k == 1 ? within(c, lo, hi) : within(c, 0x80, 0xBF);
+      whole = k == 1 ? Within(c, lo, hi) : Within(c, 0x80, 0xBF);
       value = (value << 6) | (c & 0x3F);
     }
     if (whole) {
@@ -206,12 +206,12 @@ void decodeEnglish(std::string_view bytes, std::u32string& out) {
   }
 }
 
-void decodeText(int language, std::string_view bytes, std::u32string& out) {
+void DecodeText(int language, std::string_view bytes, std::u32string& out) {
   switch (language) {
-    case 0: decodeKorean(bytes, out); break;
-    case 2: decodeChinese(bytes, out); break;
-    case 3: decodeJapanese(bytes, out); break;
-    default: decodeEnglish(bytes, out); break;
+    case 0: DecodeKorean(bytes, out); break;
+    case 2: DecodeChinese(bytes, out); break;
+    case 3: DecodeJapanese(bytes, out); break;
+    default: DecodeEnglish(bytes, out); break;
   }
 }
 

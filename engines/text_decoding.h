@@ -9,8 +9,7 @@
 // reverse tables are built once, thread-safely, on first use; decoding
 // itself allocates nothing beyond growing `out` (which may throw
 // std::bad_alloc).
-#ifndef SYN_TEXT_DECODING_H
-#define SYN_TEXT_DECODING_H
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -26,7 +25,7 @@ inline constexpr char32_t kReplacementChar = 0xFFFD;
 // others) is a two-byte code: a Hangul syllable's code gives the syllable,
 // any other code U+FFFD. Any other byte of 0x80 and above (a lead without a
 // trail after it, 0x80, 0xFF) gives U+FFFD for itself alone.
-void decodeKorean(std::string_view bytes, std::u32string& out);
+void DecodeKorean(std::string_view bytes, std::u32string& out);
 
 // Code page 936 as the library produces it: bytes below 0x80 stand for
 // themselves and 0x80 is U+20AC. A byte 0x81..0xFE and the byte after it
@@ -37,7 +36,7 @@ void decodeKorean(std::string_view bytes, std::u32string& out);
 // U+FFFD. Only the table's entries of units U+0100 and above are reversed:
 // the library never sends the two-byte codes that the table also lists for
 // some Latin-1 units.
-void decodeChinese(std::string_view bytes, std::u32string& out);
+void DecodeChinese(std::string_view bytes, std::u32string& out);
 
 // Shift_JIS as the library produces it: every single-byte code of the
 // Japanese table (ASCII, with 0x2E as '.' although U+00B7 is sent as 0x2E
@@ -46,22 +45,20 @@ void decodeChinese(std::string_view bytes, std::u32string& out);
 // 0x80..0xFC) give their unit. A two-byte code the table lacks gives U+FFFD
 // for both bytes; any other byte (0x80, 0xA0, 0xFD..0xFF, a lead without a
 // trail after it) U+FFFD for itself alone.
-void decodeJapanese(std::string_view bytes, std::u32string& out);
+void DecodeJapanese(std::string_view bytes, std::u32string& out);
 
 // UTF-8: each well-formed sequence gives its code point; every byte that is
 // not part of one (a stray continuation byte, a truncated or overlong
 // sequence, a surrogate, a value above U+10FFFF, 0xC0, 0xC1, 0xF5..0xFF)
 // gives one U+FFFD. A leading byte-order mark is skipped.
-void decodeEnglish(std::string_view bytes, std::u32string& out);
+void DecodeEnglish(std::string_view bytes, std::u32string& out);
 
 // Decodes the text of a language engine: 0 Korean, 1 English, 2 Chinese,
 // 3 Japanese; any other value is read as UTF-8.
-void decodeText(int language, std::string_view bytes, std::u32string& out);
+void DecodeText(int language, std::string_view bytes, std::u32string& out);
 
 // The other way, for the synthesisers that read UTF-8: appends `text`;
 // code points that are no characters (surrogates, above U+10FFFF) become U+FFFD.
 void AppendUtf8(std::u32string_view text, std::string& out);
 
 }  // namespace syn
-
-#endif

@@ -10,21 +10,21 @@ namespace syn {
 // ---------------------------------------------------------------------------
 // User dictionary
 // ---------------------------------------------------------------------------
-DictResult parseUserDictionary(std::string_view bytes, UserDictionary& out) {
-  if (bytes.size() > kDictMaxBytes) return {DictError::tooLarge, 0, 0};
+DictResult ParseUserDictionary(std::string_view bytes, UserDictionary& out) {
+  if (bytes.size() > kDictMaxBytes) return {DictError::kTooLarge, 0, 0};
 
   UserDictionary dict;
   LineReader lines(bytes);
-  for (std::string_view line; lines.next(line);) {
-    const int32_t lineNo = lines.number();
+  for (std::string_view line; lines.Next(line);) {
+    const int32_t lineNo = lines.Number();
     if (line.empty() || line.front() == '#') continue;
 
     const std::size_t tab = line.find('\t');
     // Texts reach the engine NUL-terminated, so a word holding a NUL could never match.
     if (tab == std::string_view::npos || tab == 0 || line.find('\0') != std::string_view::npos) {
-      return {DictError::malformed, lineNo, 0};
+      return {DictError::kMalformed, lineNo, 0};
     }
-    if (dict.entries_.size() == kDictMaxEntries) return {DictError::tooLarge, lineNo, 0};
+    if (dict.entries_.size() == kDictMaxEntries) return {DictError::kTooLarge, lineNo, 0};
     dict.entries_.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))});
   }
 
@@ -38,18 +38,18 @@ DictResult parseUserDictionary(std::string_view bytes, UserDictionary& out) {
   }
   const auto count = static_cast<int32_t>(dict.entries_.size());
   out = std::move(dict);
-  return {DictError::none, 0, count};
+  return {DictError::kNone, 0, count};
 }
 
-DictResult loadUserDictionary(const char* path, UserDictionary& out) {
+DictResult LoadUserDictionary(const char* path, UserDictionary& out) {
   std::string bytes;
-  if (path == nullptr || !readFilePrefix(path, kDictMaxBytes + 1, bytes)) {
-    return {DictError::cannotOpen, 0, 0};
+  if (path == nullptr || !ReadFilePrefix(path, kDictMaxBytes + 1, bytes)) {
+    return {DictError::kCannotOpen, 0, 0};
   }
-  return parseUserDictionary(bytes, out);
+  return ParseUserDictionary(bytes, out);
 }
 
-std::string UserDictionary::apply(std::string_view text) const {
+std::string UserDictionary::Apply(std::string_view text) const {
   std::string result;
   result.reserve(text.size());
   std::size_t i = 0;
@@ -78,12 +78,12 @@ std::string UserDictionary::apply(std::string_view text) const {
 // ---------------------------------------------------------------------------
 namespace {
 
-bool isBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isNameStart(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool isNameChar(char c) noexcept { return isNameStart(c) || (c >= '0' && c <= '9'); }
+bool IsBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameStart(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+bool IsNameChar(char c) noexcept { return IsNameStart(c) || (c >= '0' && c <= '9'); }
 
 // 1..9 decimal digits (no sign), so the value always fits.
-bool parseNumber(std::string_view s, int32_t& value) noexcept {
+bool ParseNumber(std::string_view s, int32_t& value) noexcept {
   if (s.empty() || s.size() > 9) return false;
   int32_t v = 0;
   for (char c : s) {
@@ -96,18 +96,18 @@ bool parseNumber(std::string_view s, int32_t& value) noexcept {
 
 }  // namespace
 
-bool parseAttributeTags(std::string_view text, Attributes& attrs) noexcept {
+bool ParseAttributeTags(std::string_view text, Attributes& attrs) noexcept {
   Attributes next = attrs;
   std::size_t i = 0, tags = 0;
   const std::size_t n = text.size();
   for (;;) {
-    while (i < n && isBlank(text[i])) ++i;
+    while (i < n && IsBlank(text[i])) ++i;
     if (i == n) break;
     if (text[i] != '<') return false;
     ++i;
     const std::size_t nameStart = i;
-    if (i == n || !isNameStart(text[i])) return false;
-    while (i < n && isNameChar(text[i])) ++i;
+    if (i == n || !IsNameStart(text[i])) return false;
+    while (i < n && IsNameChar(text[i])) ++i;
     const std::string_view name = text.substr(nameStart, i - nameStart);
     if (i + 1 >= n || text[i] != '=' || text[i + 1] != '"') return false;
     i += 2;
@@ -126,7 +126,7 @@ bool parseAttributeTags(std::string_view text, Attributes& attrs) noexcept {
     else if (name == "pitch") target = &next.pitch, lo = kPitchMin, hi = kPitchMax;
     else continue;  // a tag for another engine feature: well formed, nothing to do here
     int32_t v = 0;
-    if (!parseNumber(value, v)) return false;
+    if (!ParseNumber(value, v)) return false;
     *target = std::clamp(v, lo, hi);
   }
   if (tags == 0) return false;

@@ -49,7 +49,7 @@ void ApplyTag(std::u32string_view tag, Attributes& prosody) noexcept {
     if (tag[i] >= 0x80) return;
     narrow[i] = static_cast<char>(tag[i]);
   }
-  parseAttributeTags(std::string_view(narrow, tag.size()), prosody);
+  ParseAttributeTags(std::string_view(narrow, tag.size()), prosody);
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ constexpr int kTableBits = 12;
 constexpr int kTableSize = 1 << kTableBits;
 
 // One period of a full-scale sine, computed once.
-const std::array<int16_t, kTableSize>& sineTable() noexcept {
-  static const std::array<int16_t, kTableSize> table = [] {
+const std::array<int16_t, kTableSize>& SineTable() noexcept {
+  static const std::array<int16_t, kTableSize> kTable = [] {
     std::array<int16_t, kTableSize> t{};
     const double step = 2.0 * 3.14159265358979323846 / kTableSize;
     for (int i = 0; i < kTableSize; ++i) {
@@ -21,7 +21,7 @@ const std::array<int16_t, kTableSize>& sineTable() noexcept {
     }
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 constexpr int32_t kBaseAmplitude = 8000;
@@ -30,7 +30,7 @@ constexpr int32_t kFadeMillis = 5;
 
 }  // namespace
 
-bool isSilentChar(char32_t c) noexcept {
+bool IsSilentChar(char32_t c) noexcept {
   return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 ||
          c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
@@ -43,15 +43,15 @@ ToneGenerator::ToneGenerator(std::u32string_view text, const ToneSettings& s) no
   samplesPerChar_ = static_cast<uint32_t>(
       std::max<int64_t>(1, int64_t{rate_} * kCharMillis * 100 / (int64_t{1000} * speed)));
   fade_ = std::min(static_cast<uint32_t>(rate_ * kFadeMillis / 1000), samplesPerChar_ / 4);
-  (void)sineTable();  // build the table outside the sample loop
-  if (!text_.empty()) startChar();
+  (void)SineTable();  // build the table outside the sample loop
+  if (!text_.empty()) StartChar();
 }
 
-void ToneGenerator::startChar() noexcept {
+void ToneGenerator::StartChar() noexcept {
   const char32_t c = text_[charIndex_];
   offset_ = 0;
   phase_ = 0;
-  if (isSilentChar(c)) {
+  if (IsSilentChar(c)) {
     increment_ = 0;
     return;
   }
@@ -62,8 +62,8 @@ void ToneGenerator::startChar() noexcept {
   increment_ = static_cast<uint32_t>((centiHz << 32) / (uint64_t{100} * static_cast<uint64_t>(rate_)));
 }
 
-std::size_t ToneGenerator::generate(int16_t* out, std::size_t capacity) noexcept {
-  const auto& table = sineTable();
+std::size_t ToneGenerator::Generate(int16_t* out, std::size_t capacity) noexcept {
+  const auto& table = SineTable();
   std::size_t written = 0;
   while (written < capacity && charIndex_ < text_.size()) {
     const std::size_t run = std::min<std::size_t>(capacity - written, samplesPerChar_ - offset_);
@@ -81,7 +81,7 @@ std::size_t ToneGenerator::generate(int16_t* out, std::size_t capacity) noexcept
         out[written++] = static_cast<int16_t>(v);
       }
     }
-    if (offset_ == samplesPerChar_ && ++charIndex_ < text_.size()) startChar();
+    if (offset_ == samplesPerChar_ && ++charIndex_ < text_.size()) StartChar();
   }
   return written;
 }

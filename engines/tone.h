@@ -9,8 +9,7 @@
 // 5 ms linear fade at both ends. Every tone starts at phase 0, all arithmetic
 // after the sine table is integer, so the same characters and settings
 // always give the same samples.
-#ifndef SYN_TONE_H
-#define SYN_TONE_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -28,20 +27,20 @@ struct ToneSettings {
 // True for the characters the tone backend renders as silence: C0 and C1
 // controls, DEL, and the space characters (U+0020, U+00A0, U+1680,
 // U+2000..U+200A, U+2028, U+2029, U+202F, U+205F, U+3000).
-bool isSilentChar(char32_t c) noexcept;
+bool IsSilentChar(char32_t c) noexcept;
 
 class ToneGenerator {
  public:
   // `text` must outlive the generator.
   ToneGenerator(std::u32string_view text, const ToneSettings& settings) noexcept;
 
-  uint64_t totalSamples() const noexcept { return uint64_t{samplesPerChar_} * text_.size(); }
-  uint32_t samplesPerChar() const noexcept { return samplesPerChar_; }
+  uint64_t TotalSamples() const noexcept { return uint64_t{samplesPerChar_} * text_.size(); }
+  uint32_t SamplesPerChar() const noexcept { return samplesPerChar_; }
   // Writes the next samples, at most `capacity`; returns how many (0 at the end).
-  std::size_t generate(int16_t* out, std::size_t capacity) noexcept;
+  std::size_t Generate(int16_t* out, std::size_t capacity) noexcept;
 
  private:
-  void startChar() noexcept;
+  void StartChar() noexcept;
 
   std::u32string_view text_;
   int32_t rate_;
@@ -56,5 +55,3 @@ class ToneGenerator {
 };
 
 }  // namespace syn
-
-#endif

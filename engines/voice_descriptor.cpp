@@ -8,20 +8,20 @@
 namespace syn {
 namespace {
 
-bool isBlank(char c) noexcept { return c == ' ' || c == '\t'; }
-bool isPrintable(char c) noexcept { return c >= 0x20 && c <= 0x7E; }
+bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+bool IsPrintable(char c) noexcept { return c >= 0x20 && c <= 0x7E; }
 
-std::string_view trim(std::string_view s) noexcept {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+std::string_view Trim(std::string_view s) noexcept {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
 }
 
 // Copies a 1..19 byte printable value into a NUL-terminated 20-byte field.
-bool copyText(std::string_view value, char (&field)[kDescriptorTextBytes]) noexcept {
+bool CopyText(std::string_view value, char (&field)[kDescriptorTextBytes]) noexcept {
   if (value.empty() || value.size() >= kDescriptorTextBytes) return false;
   for (char c : value) {
-    if (!isPrintable(c)) return false;
+    if (!IsPrintable(c)) return false;
   }
   std::memset(field, 0, sizeof field);
   std::memcpy(field, value.data(), value.size());
@@ -29,21 +29,21 @@ bool copyText(std::string_view value, char (&field)[kDescriptorTextBytes]) noexc
 }
 
 // Decimal digits only; more than six digits is out of range for any rate we take.
-bool parseRate(std::string_view value, int32_t& rate, DescriptorError& error) noexcept {
+bool ParseRate(std::string_view value, int32_t& rate, DescriptorError& error) noexcept {
   if (value.empty()) {
-    error = DescriptorError::badValue;
+    error = DescriptorError::kBadValue;
     return false;
   }
   int32_t v = 0;
   for (char c : value) {
     if (c < '0' || c > '9') {
-      error = DescriptorError::badValue;
+      error = DescriptorError::kBadValue;
       return false;
     }
     if (v < 1000000) v = v * 10 + (c - '0');
   }
   if (v < kMinRate || v > kMaxRate) {
-    error = DescriptorError::rateOutOfRange;
+    error = DescriptorError::kRateOutOfRange;
     return false;
   }
   rate = v;
@@ -53,9 +53,9 @@ bool parseRate(std::string_view value, int32_t& rate, DescriptorError& error) no
 bool IsLowerAlnum(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
 bool FindBackend(std::string_view name, Backend& kind) noexcept {
-  if (name == "tone") kind = Backend::tone;
-  else if (name == "espeak") kind = Backend::espeak;
-  else if (name == "flite") kind = Backend::flite;
+  if (name == "tone") kind = Backend::kTone;
+  else if (name == "espeak") kind = Backend::kEspeak;
+  else if (name == "flite") kind = Backend::kFlite;
   else return false;
   return true;
 }
@@ -88,56 +88,56 @@ bool IsEspeakVoiceName(std::string_view name) noexcept {
   return true;
 }
 
-DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept {
-  if (bytes.size() > kDescriptorMaxBytes) return {DescriptorError::tooLarge, 0};
-  if (bytes.find('\0') != std::string_view::npos) return {DescriptorError::nulByte, 0};
+DescriptorResult ParseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept {
+  if (bytes.size() > kDescriptorMaxBytes) return {DescriptorError::kTooLarge, 0};
+  if (bytes.find('\0') != std::string_view::npos) return {DescriptorError::kNulByte, 0};
 
   VoiceDescriptor voice;
   bool haveName = false, haveBackend = false, haveRate = false, haveVoice = false;
   int32_t voiceLine = 0;
   LineReader lines(bytes);
-  for (std::string_view line; lines.next(line);) {
-    const int32_t lineNo = lines.number();
-    line = trim(line);
+  for (std::string_view line; lines.Next(line);) {
+    const int32_t lineNo = lines.Number();
+    line = Trim(line);
     if (line.empty() || line.front() == '#') continue;
 
     const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return {DescriptorError::badLine, lineNo};
-    const std::string_view key = trim(line.substr(0, eq));
-    const std::string_view value = trim(line.substr(eq + 1));
+    if (eq == std::string_view::npos) return {DescriptorError::kBadLine, lineNo};
+    const std::string_view key = Trim(line.substr(0, eq));
+    const std::string_view value = Trim(line.substr(eq + 1));
 
     bool* seen = nullptr;
     if (key == "name") seen = &haveName;
     else if (key == "backend") seen = &haveBackend;
     else if (key == "rate") seen = &haveRate;
     else if (key == "voice") seen = &haveVoice;
-    else return {DescriptorError::unknownKey, lineNo};
-    if (*seen) return {DescriptorError::duplicateKey, lineNo};
+    else return {DescriptorError::kUnknownKey, lineNo};
+    if (*seen) return {DescriptorError::kDuplicateKey, lineNo};
     *seen = true;
 
     if (key == "rate") {
-      DescriptorError error = DescriptorError::none;
-      if (!parseRate(value, voice.rate, error)) return {error, lineNo};
-    } else if (!copyText(value, key == "name" ? voice.name : key == "voice" ? voice.voice : voice.backend)) {
-      return {DescriptorError::badValue, lineNo};
+      DescriptorError error = DescriptorError::kNone;
+      if (!ParseRate(value, voice.rate, error)) return {error, lineNo};
+    } else if (!CopyText(value, key == "name" ? voice.name : key == "voice" ? voice.voice : voice.backend)) {
+      return {DescriptorError::kBadValue, lineNo};
     }
-    if (key == "backend" && !FindBackend(value, voice.kind)) return {DescriptorError::unknownBackend, lineNo};
+    if (key == "backend" && !FindBackend(value, voice.kind)) return {DescriptorError::kUnknownBackend, lineNo};
     if (key == "voice") voiceLine = lineNo;
   }
   // The tone backend has no voices to choose; the synthesisers need one.
-  if (!haveName || !haveBackend || !haveRate || (voice.kind != Backend::tone && !haveVoice)) {
-    return {DescriptorError::missingKey, 0};
+  if (!haveName || !haveBackend || !haveRate || (voice.kind != Backend::kTone && !haveVoice)) {
+    return {DescriptorError::kMissingKey, 0};
   }
   const std::string_view name = voice.voice;
-  const bool voiceOk = voice.kind == Backend::tone     ? !haveVoice
-                       : voice.kind == Backend::flite ? IsFliteVoiceName(name)
+  const bool voiceOk = voice.kind == Backend::kTone     ? !haveVoice
+                       : voice.kind == Backend::kFlite ? IsFliteVoiceName(name)
                                                       : IsEspeakVoiceName(name);
-  if (!voiceOk) return {DescriptorError::unknownVoice, voiceLine};
+  if (!voiceOk) return {DescriptorError::kUnknownVoice, voiceLine};
   out = voice;
   return {};
 }
 
-bool readFilePrefix(const std::string& path, std::size_t limit, std::string& out) {
+bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out) {
   struct Closer {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
   };
@@ -150,10 +150,10 @@ bool readFilePrefix(const std::string& path, std::size_t limit, std::string& out
   return true;
 }
 
-DescriptorResult loadVoiceDescriptor(const std::string& path, VoiceDescriptor& out) {
+DescriptorResult LoadVoiceDescriptor(const std::string& path, VoiceDescriptor& out) {
   std::string bytes;
-  if (!readFilePrefix(path, kDescriptorMaxBytes + 1, bytes)) return {DescriptorError::unreadable, 0};
-  return parseVoiceDescriptor(bytes, out);
+  if (!ReadFilePrefix(path, kDescriptorMaxBytes + 1, bytes)) return {DescriptorError::kUnreadable, 0};
+  return ParseVoiceDescriptor(bytes, out);
 }
 
 }  // namespace syn

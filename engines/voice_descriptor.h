@@ -3,8 +3,7 @@
 // The parser is a pure function over a byte buffer: it allocates nothing,
 // throws nothing and accepts any bytes, so it can be fed straight from a
 // fuzzer. The format is described in engines/README.md.
-#ifndef SYN_VOICE_DESCRIPTOR_H
-#define SYN_VOICE_DESCRIPTOR_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -19,28 +18,28 @@ inline constexpr int32_t kMinRate = 8000;
 inline constexpr int32_t kMaxRate = 48000;
 
 enum class DescriptorError {
-  none,
-  unreadable,      // the file cannot be opened or read
-  tooLarge,        // more than kDescriptorMaxBytes bytes
-  nulByte,         // a NUL byte anywhere
-  badLine,         // a line that is neither blank, a comment nor key = value
-  unknownKey,
-  duplicateKey,
-  missingKey,
-  badValue,        // empty, over-long or non-printable value, or a rate that is no number
-  rateOutOfRange,
-  unknownBackend,
-  unknownVoice,    // a synthesiser voice the backend cannot have, or a voice for the tone backend
+  kNone,
+  kUnreadable,      // the file cannot be opened or read
+  kTooLarge,        // more than kDescriptorMaxBytes bytes
+  kNulByte,         // a NUL byte anywhere
+  kBadLine,         // a line that is neither blank, a comment nor key = value
+  kUnknownKey,
+  kDuplicateKey,
+  kMissingKey,
+  kBadValue,        // empty, over-long or non-printable value, or a rate that is no number
+  kRateOutOfRange,
+  kUnknownBackend,
+  kUnknownVoice,    // a synthesiser voice the backend cannot have, or a voice for the tone backend
 };
 
 // The synthesisers a voice can speak through.
-enum class Backend : int32_t { tone = 0, espeak = 1, flite = 2 };
+enum class Backend : int32_t { kTone = 0, kEspeak = 1, kFlite = 2 };
 
 struct VoiceDescriptor {
   char name[kDescriptorTextBytes] = {};
   char backend[kDescriptorTextBytes] = {};
   char voice[kDescriptorTextBytes] = {};  // the synthesiser's voice; empty for the tone backend
-  Backend kind = Backend::tone;
+  Backend kind = Backend::kTone;
   int32_t rate = 0;
 };
 
@@ -58,20 +57,20 @@ inline constexpr FliteVoiceName kFliteVoices[] = {
 bool IsEspeakVoiceName(std::string_view name) noexcept;
 
 struct DescriptorResult {
-  DescriptorError error = DescriptorError::none;
+  DescriptorError error = DescriptorError::kNone;
   int32_t line = 0;  // 1-based line of the fault, 0 when it is not tied to a line
-  bool ok() const noexcept { return error == DescriptorError::none; }
+  bool Ok() const noexcept { return error == DescriptorError::kNone; }
 };
 
 // Parses `bytes`; fills `out` only on success.
-DescriptorResult parseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept;
+DescriptorResult ParseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& out) noexcept;
 
 // Walks a text file's bytes line by line: each next() hands back a line
 // without its "\n" or "\r\n" and counts it (number() is 1-based).
 class LineReader {
  public:
   explicit LineReader(std::string_view text) : text_(text) {}
-  bool next(std::string_view& line) {
+  bool Next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
     std::size_t end = text_.find('\n', pos_);
     if (end == std::string_view::npos) end = text_.size();
@@ -81,7 +80,7 @@ class LineReader {
     ++number_;
     return true;
   }
-  int32_t number() const { return number_; }
+  int32_t Number() const { return number_; }
 
  private:
   std::string_view text_;
@@ -92,11 +91,9 @@ class LineReader {
 // Reads at most `limit` bytes of a file into `out`. False when the file cannot
 // be opened or a read fails. A file longer than `limit` yields exactly `limit`
 // bytes, so a caller that asks for one byte more than it accepts can tell.
-bool readFilePrefix(const std::string& path, std::size_t limit, std::string& out);
+bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out);
 
 // Reads and parses a descriptor file.
-DescriptorResult loadVoiceDescriptor(const std::string& path, VoiceDescriptor& out);
+DescriptorResult LoadVoiceDescriptor(const std::string& path, VoiceDescriptor& out);
 
 }  // namespace syn
-
-#endif

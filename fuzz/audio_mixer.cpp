@@ -63,8 +63,8 @@ class ScratchDir {
 };
 
 const ScratchDir& Scratch() {
-  static const ScratchDir dir;
-  return dir;
+  static const ScratchDir kDir;
+  return kDir;
 }
 
 void WriteAll(const std::string& path, const Bytes& bytes) {

@@ -12,10 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   std::u32string out, again;
   for (int language = 0; language <= 4; ++language) {
-    syn::decodeText(language, bytes, out);
+    syn::DecodeText(language, bytes, out);
     FUZZ_CHECK(out.size() <= bytes.size());
     for (char32_t c : out) FUZZ_CHECK(c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF));
-    syn::decodeText(language, bytes, again);
+    syn::DecodeText(language, bytes, again);
     FUZZ_CHECK(out == again);
   }
   return 0;

@@ -18,16 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data + 2 + split), rest - split);
 
   syn::UserDictionary dictionary;
-  const syn::DictResult result = syn::parseUserDictionary(bytes, dictionary);
-  if (result.error != syn::DictError::none) {
-    FUZZ_CHECK(dictionary.size() == 0);
+  const syn::DictResult result = syn::ParseUserDictionary(bytes, dictionary);
+  if (result.error != syn::DictError::kNone) {
+    FUZZ_CHECK(dictionary.Size() == 0);
     return 0;
   }
   FUZZ_CHECK(bytes.size() <= syn::kDictMaxBytes);
-  FUZZ_CHECK(dictionary.size() <= syn::kDictMaxEntries);
-  FUZZ_CHECK(static_cast<size_t>(result.entries) == dictionary.size());
-  const std::string replaced = dictionary.apply(text);
+  FUZZ_CHECK(dictionary.Size() <= syn::kDictMaxEntries);
+  FUZZ_CHECK(static_cast<size_t>(result.entries) == dictionary.Size());
+  const std::string replaced = dictionary.Apply(text);
   // Without entries nothing changes.
-  if (dictionary.size() == 0) FUZZ_CHECK(replaced == text);
+  if (dictionary.Size() == 0) FUZZ_CHECK(replaced == text);
   return 0;
 }

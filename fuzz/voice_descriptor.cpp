@@ -30,16 +30,16 @@ void Descriptor(const uint8_t* data, size_t size) {
   std::memcpy(bytes.get(), data, size);
   const std::string_view view(bytes.get(), size);
   syn::VoiceDescriptor first, second;
-  const syn::DescriptorResult r = syn::parseVoiceDescriptor(view, first);
-  const syn::DescriptorResult again = syn::parseVoiceDescriptor(view, second);
+  const syn::DescriptorResult r = syn::ParseVoiceDescriptor(view, first);
+  const syn::DescriptorResult again = syn::ParseVoiceDescriptor(view, second);
   FUZZ_CHECK(r.error == again.error && r.line == again.line);
-  if (!r.ok()) return;
+  if (!r.Ok()) return;
   FUZZ_CHECK(std::memcmp(&first, &second, sizeof first) == 0);
   FUZZ_CHECK(FieldOk(first.name, false) && FieldOk(first.backend, false));
-  FUZZ_CHECK(FieldOk(first.voice, first.kind == syn::Backend::tone));
+  FUZZ_CHECK(FieldOk(first.voice, first.kind == syn::Backend::kTone));
   FUZZ_CHECK(first.rate >= syn::kMinRate && first.rate <= syn::kMaxRate);
-  FUZZ_CHECK((first.kind == syn::Backend::tone) == (first.voice[0] == '\0'));
-  if (first.kind == syn::Backend::espeak) FUZZ_CHECK(syn::IsEspeakVoiceName(first.voice));
+  FUZZ_CHECK((first.kind == syn::Backend::kTone) == (first.voice[0] == '\0'));
+  if (first.kind == syn::Backend::kEspeak) FUZZ_CHECK(syn::IsEspeakVoiceName(first.voice));
 }
 
 void Runs(const uint8_t* data, size_t size) {

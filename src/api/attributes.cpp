@@ -62,7 +62,7 @@ ORVN_API(int32_t) ORVN_ChangeSpeaker(ORVN_CHANNEL channel, int32_t speaker) noex
   if (!IsValidLanguage(language)) return Fail(ORVN_ERR_LANGUAGE);
   // The speaker asked for is checked, not the one the channel has now.
   if (!IsValidSpeaker(speaker)) return Fail(ORVN_ERR_SPEAKER);
-  if (SlotAt(language, speaker).loaded.get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
+  if (SlotAt(language, speaker).loaded.Get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
   return EngineFor(language).changeSpeaker(channel, speaker);
 }
 

@@ -17,7 +17,7 @@ ORVN_CHANNEL CreateChannel(void* userData, ORVN_SynthesisCallback callback, int3
   // The limit test, the engine's creation and the two increments are one
   // step, so two threads can never both take a speaker's last channel.
   platform::LibraryLockGuard lock;
-  if (slot.openChannels.get() >= slot.channelLimit.get()) {
+  if (slot.openChannels.Get() >= slot.channelLimit.Get()) {
     Fail(ORVN_ERR_CHANNEL_LIMIT);
     return nullptr;
   }
@@ -26,8 +26,8 @@ ORVN_CHANNEL CreateChannel(void* userData, ORVN_SynthesisCallback callback, int3
     Fail(ORVN_ERR_CHANNEL_CREATE);
     return nullptr;
   }
-  LanguageAt(language).channelsInUse.add(1);
-  slot.openChannels.add(1);
+  LanguageAt(language).channelsInUse.Add(1);
+  slot.openChannels.Add(1);
   return handle;
 }
 
@@ -41,8 +41,8 @@ void DeleteChannel(ORVN_CHANNEL channel) {
     platform::LibraryLockGuard lock;
     LanguageEntry& entry = LanguageAt(at.language);
     VoiceSlot& slot = entry.speakers[at.speaker];
-    if (entry.channelsInUse.get() > 0) entry.channelsInUse.add(-1);
-    if (slot.openChannels.get() > 0) slot.openChannels.add(-1);
+    if (entry.channelsInUse.Get() > 0) entry.channelsInUse.Add(-1);
+    if (slot.openChannels.Get() > 0) slot.openChannels.Add(-1);
   }
   SetLastError(ORVN_OK);
 }
@@ -63,8 +63,8 @@ ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int
     return;
   }
   const LanguageEntry& entry = LanguageAt(language);
-  *channelsInUse = entry.channelsInUse.get();
-  *channelCapacity = entry.channelCapacity.get();
+  *channelsInUse = entry.channelsInUse.Get();
+  *channelCapacity = entry.channelCapacity.Get();
   SetLastError(ORVN_OK);
 }
 
@@ -76,7 +76,7 @@ ORVN_API(void) ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t*
     return;
   }
   const VoiceSlot& slot = SlotAt(language, speaker);
-  *openChannels = slot.openChannels.get();
-  *channelLimit = slot.channelLimit.get();
+  *openChannels = slot.openChannels.Get();
+  *channelLimit = slot.channelLimit.Get();
   SetLastError(ORVN_OK);
 }

@@ -31,7 +31,7 @@ int32_t LoadWith(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReaso
 // language is loaded.
 int32_t CheckEffectTagLanguage(int32_t language) {
   if (int32_t check = CheckLanguageIndex(language); check != ORVN_OK) return check;
-  if (LanguageAt(language).loadedSpeakers.get() != 1) return Fail(ORVN_ERR_NOT_LOADED);
+  if (LanguageAt(language).loadedSpeakers.Get() != 1) return Fail(ORVN_ERR_NOT_LOADED);
   return ORVN_OK;
 }
 
@@ -56,9 +56,9 @@ void api::UnloadDictionary(ORVN_CHANNEL channel) {
 
 void api::UnloadEffectDatabase(int32_t language) {
   LanguageEntry& entry = LanguageAt(language);
-  if (entry.effectDatabase.get() == 0) return;
+  if (entry.effectDatabase.Get() == 0) return;
   EngineFor(language).unloadEffectDb();
-  entry.effectDatabase.set(0);
+  entry.effectDatabase.Set(0);
 }
 
 ORVN_API(int32_t) ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason,
@@ -88,7 +88,7 @@ ORVN_API(int32_t) ORVN_LoadUserEffDB(int32_t language, const char* effectPath, c
   if (mode < 0 || mode >= kEffectModes) return Fail(ORVN_ERR_INVALID_ARG);
   UnloadEffectDatabaseChecked(language);  // the earlier database goes first; last error 0
   const int32_t result = EngineFor(language).loadEffectDb(effectPath, indexPath, mode, option);
-  LanguageAt(language).effectDatabase.set(result);
+  LanguageAt(language).effectDatabase.Set(result);
   return result;
 }
 
@@ -96,7 +96,7 @@ ORVN_API(void) ORVN_UnLoadUserEffDB(int32_t language) noexcept { UnloadEffectDat
 
 ORVN_API(void) ORVN_SetEffectTagRead(int32_t language, int32_t value) noexcept {
   if (CheckEffectTagLanguage(language) != ORVN_OK) return;
-  if (LanguageAt(language).effectDatabase.get() != 0) EngineFor(language).setEffectTagRead(value);
+  if (LanguageAt(language).effectDatabase.Get() != 0) EngineFor(language).setEffectTagRead(value);
   SetLastError(ORVN_OK);
 }
 

@@ -24,7 +24,7 @@ int32_t SynthesizeToFile(Reading reading, int32_t language, int32_t speaker, int
   if (IsNullOrEmpty(text) || IsNullOrEmpty(fileName)) return Fail(ORVN_ERR_INVALID_ARG);
   // VOX only goes into headerless files.
   if ((fileType == kWaveFile || fileType == kAuFile) && encoding == kVoxAdpcm) return Fail(ORVN_ERR_INVALID_ARG);
-  if (reading != Reading::Text && language != ORVN_KOREAN) return Fail(ORVN_ERR_KOREAN_ONLY);
+  if (reading != Reading::kText && language != ORVN_KOREAN) return Fail(ORVN_ERR_KOREAN_ONLY);
 
   const size_t length = std::strlen(text);
   const HeapArray<char> copy = AllocateArray<char>(length + 1);
@@ -57,13 +57,13 @@ int32_t SynthesizeToFile(Reading reading, int32_t language, int32_t speaker, int
   api::ReadDbInfo(language, speaker, &voice);
   g_library.playbackRate.store(voice.samplingRate, std::memory_order_relaxed);
   record->sourceRate = voice.samplingRate;
-  const bool withDictionary = reading == Reading::Text && dictionary != nullptr;
+  const bool withDictionary = reading == Reading::kText && dictionary != nullptr;
   if (withDictionary) {
     int32_t entriesOrReason = 0, faultLine = 0;
     api::LoadDictionary(channel, dictionary, &entriesOrReason, &faultLine);
   }
   WriteFileHeader(*record);
-  if (reading == Reading::Text) api::ApplyOptionDefaults(channel, api::DefaultsFor::TextToFile);
+  if (reading == Reading::kText) api::ApplyOptionDefaults(channel, api::DefaultsFor::kTextToFile);
 
   // The last error that the request leaves is its own: cleared first, so
   // that a refusal of the set-up steps above (an empty dictionary path, say)
@@ -86,20 +86,20 @@ int32_t SynthesizeToFile(Reading reading, int32_t language, int32_t speaker, int
 ORVN_API(int32_t) ORVN_TextToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
                                   int32_t samplingRate, const char* text, const char* fileName,
                                   const char* attributes, const char* dictionary) noexcept {
-  return SynthesizeToFile(Reading::Text, language, speaker, fileType, encoding, samplingRate, text, fileName,
+  return SynthesizeToFile(Reading::kText, language, speaker, fileType, encoding, samplingRate, text, fileName,
                           attributes, dictionary);
 }
 
 ORVN_API(int32_t) ORVN_NameToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
                                   int32_t samplingRate, const char* text, const char* fileName,
                                   const char* attributes) noexcept {
-  return SynthesizeToFile(Reading::Name, language, speaker, fileType, encoding, samplingRate, text, fileName,
+  return SynthesizeToFile(Reading::kName, language, speaker, fileType, encoding, samplingRate, text, fileName,
                           attributes, nullptr);
 }
 
 ORVN_API(int32_t) ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
                                  int32_t samplingRate, const char* text, const char* fileName,
                                  const char* attributes) noexcept {
-  return SynthesizeToFile(Reading::Sms, language, speaker, fileType, encoding, samplingRate, text, fileName,
+  return SynthesizeToFile(Reading::kSms, language, speaker, fileType, encoding, samplingRate, text, fileName,
                           attributes, nullptr);
 }

@@ -68,5 +68,5 @@ ORVN_API(void) ORVN_GetDBInfo(int32_t language, int32_t speaker, ORVN_DbInfo* in
 ORVN_API(int32_t) ORVN_GetTextLimitLength(int32_t language, int32_t speaker) noexcept {
   int32_t check = ValidateVoice(language, speaker);
   if (check != ORVN_OK) return check;
-  return static_cast<int32_t>(SlotAt(language, speaker).textLimit.get());
+  return static_cast<int32_t>(SlotAt(language, speaker).textLimit.Get());
 }

@@ -10,7 +10,7 @@
 
 namespace orven::api {
 
-enum class Reading { Text, Name, Sms };
+enum class Reading { kText, kName, kSms };
 
 // channels.cpp
 ORVN_CHANNEL CreateChannel(void* userData, ORVN_SynthesisCallback callback, int32_t language, int32_t speaker);
@@ -37,7 +37,7 @@ void UnloadEffectDatabase(int32_t language);
 // options.cpp. Which of the library's own channels the defaults go to:
 // text-to-file channels also take lip sync, playback channels do not;
 // neither takes the highlight default.
-enum class DefaultsFor { TextToFile, Playback };
+enum class DefaultsFor { kTextToFile, kPlayback };
 // Applies the library-wide option defaults to a channel the library has
 // just created, through the option setters, in a fixed order: byte swap,
 // character set, text format, lip sync (text-to-file only), pause length

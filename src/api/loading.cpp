@@ -46,8 +46,8 @@ bool LoadSucceeded(int32_t language, int32_t result) { return language == ORVN_K
 bool TakeCapacity(int32_t language, int32_t speaker) {
   const Capacity capacity = VoiceCapacity(language, speaker);
   VoiceSlot& slot = SlotAt(language, speaker);
-  slot.channelLimit.set(capacity.channelLimit);
-  slot.textLimit.set(capacity.textLimit);
+  slot.channelLimit.Set(capacity.channelLimit);
+  slot.textLimit.Set(capacity.textLimit);
   return capacity.channelLimit > 0;
 }
 
@@ -59,9 +59,9 @@ bool LoadSpeaker(int32_t language, int32_t speaker, const char* directory, uint3
     slot.Clear();
     return false;
   }
-  LanguageAt(language).channelCapacity.add(slot.channelLimit.get());
-  slot.openChannels.set(0);
-  slot.loaded.set(1);
+  LanguageAt(language).channelCapacity.Add(slot.channelLimit.Get());
+  slot.openChannels.Set(0);
+  slot.loaded.Set(1);
   return true;
 }
 
@@ -70,7 +70,7 @@ bool LoadSpeaker(int32_t language, int32_t speaker, const char* directory, uint3
 ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, uint32_t loadOption) noexcept {
   if (int32_t check = CheckLanguageIndex(language); check != ORVN_OK) return check;
   LanguageEntry& entry = LanguageAt(language);
-  if (entry.loadedSpeakers.get() != 0) {
+  if (entry.loadedSpeakers.Get() != 0) {
     SetLastError(ORVN_OK);
     return 0;
   }
@@ -85,7 +85,7 @@ ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, ui
     if (!TakeCapacity(language, speaker)) continue;
     if (LoadSpeaker(language, speaker, directory.get(), loadOption)) ++loaded;
   }
-  entry.loadedSpeakers.add(loaded);
+  entry.loadedSpeakers.Add(loaded);
   return loaded > 0 ? 0 : kNothingLoaded;
 }
 
@@ -93,7 +93,7 @@ ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const cha
                                     uint32_t loadOption) noexcept {
   if (int32_t check = CheckVoiceIndex(language, speaker); check != ORVN_OK) return check;
   VoiceSlot& slot = SlotAt(language, speaker);
-  if (slot.loaded.get() == 1) {
+  if (slot.loaded.Get() == 1) {
     SetLastError(ORVN_OK);
     return 0;
   }
@@ -108,24 +108,24 @@ ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const cha
     return kNothingLoaded;
   }
   if (!LoadSpeaker(language, speaker, directory.get(), loadOption)) return kNothingLoaded;
-  LanguageAt(language).loadedSpeakers.add(1);
+  LanguageAt(language).loadedSpeakers.Add(1);
   return 0;
 }
 
 ORVN_API(void) ORVN_UnLoadEngine(int32_t language) noexcept {
   if (CheckLanguageIndex(language) != ORVN_OK) return;
   LanguageEntry& entry = LanguageAt(language);
-  if (entry.loadedSpeakers.get() != 0) {
+  if (entry.loadedSpeakers.Get() != 0) {
     api::UnloadEffectDatabase(language);
     for (int32_t speaker = 0; speaker < kLoadableSpeakers; ++speaker) {
       VoiceSlot& slot = entry.speakers[speaker];
-      if (slot.loaded.get() != 1) continue;
+      if (slot.loaded.Get() != 1) continue;
       EngineFor(language).unload(speaker);
       slot.Clear();
     }
-    entry.channelCapacity.set(0);
-    entry.channelsInUse.set(0);
-    entry.loadedSpeakers.set(0);
+    entry.channelCapacity.Set(0);
+    entry.channelsInUse.Set(0);
+    entry.loadedSpeakers.Set(0);
   }
   SetLastError(ORVN_OK);
 }
@@ -134,13 +134,13 @@ ORVN_API(void) ORVN_UnLoadEngineEx(int32_t language, int32_t speaker) noexcept {
   if (CheckVoiceIndex(language, speaker) != ORVN_OK) return;
   LanguageEntry& entry = LanguageAt(language);
   VoiceSlot& slot = entry.speakers[speaker];
-  if (slot.loaded.get() != 0) {
-    if (entry.loadedSpeakers.get() == 1) api::UnloadEffectDatabase(language);
+  if (slot.loaded.Get() != 0) {
+    if (entry.loadedSpeakers.Get() == 1) api::UnloadEffectDatabase(language);
     EngineFor(language).unload(speaker);
-    entry.channelCapacity.add(-slot.channelLimit.get());
-    entry.channelsInUse.add(-slot.openChannels.get());
+    entry.channelCapacity.Add(-slot.channelLimit.Get());
+    entry.channelsInUse.Add(-slot.openChannels.Get());
     slot.Clear();
-    entry.loadedSpeakers.add(-1);
+    entry.loadedSpeakers.Add(-1);
   }
   SetLastError(ORVN_OK);
 }

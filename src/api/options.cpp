@@ -82,7 +82,7 @@ void api::ApplyOptionDefaults(ORVN_CHANNEL channel, DefaultsFor target) {
   if (d.byteSwap.load(kRelaxed) == 1) SetByteOption<&E::setByteSwap, &O::byteSwap>(channel, 1);
   if (d.charSet.load(kRelaxed) == 1) SetByteOption<&E::setCharSet, &O::charSet>(channel, 1);
   if (d.textFormat.load(kRelaxed) == 1) SetByteOption<&E::setTextFormat, &O::textFormat>(channel, 1);
-  if (target == DefaultsFor::TextToFile && d.lipSync.load(kRelaxed) == 1) {
+  if (target == DefaultsFor::kTextToFile && d.lipSync.load(kRelaxed) == 1) {
     SetByteOption<&E::setLipSync, &O::lipSync>(channel, 1);
   }
   PassPauseLength(channel, d.sentencePause.load(kRelaxed), d.phrasePause.load(kRelaxed));

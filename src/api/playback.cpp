@@ -49,10 +49,10 @@ void LoadRegisteredDictionary(ORVN_CHANNEL channel, const char* path) {
 }
 void UnloadRegisteredDictionary(ORVN_CHANNEL channel) { api::UnloadDictionary(channel); }
 void ApplyPlaybackOptionDefaults(ORVN_CHANNEL channel) {
-  api::ApplyOptionDefaults(channel, api::DefaultsFor::Playback);
+  api::ApplyOptionDefaults(channel, api::DefaultsFor::kPlayback);
 }
 int32_t SpeakInChunks(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t chunkBytes) {
-  return api::SpeakBuffered(channel, text, mode, chunkBytes, api::Reading::Text);
+  return api::SpeakBuffered(channel, text, mode, chunkBytes, api::Reading::kText);
 }
 void StopChannel(ORVN_CHANNEL channel) { api::StopSpeaking(channel); }
 void CloseChannel(ORVN_CHANNEL channel) { api::DeleteChannel(channel); }

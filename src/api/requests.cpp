@@ -38,7 +38,7 @@ int32_t CheckRequest(ORVN_CHANNEL channel, const char* text, Reading reading, co
   if (bufferSize != nullptr && (*bufferSize < kSmallestBuffer || *bufferSize > kLargestBuffer)) {
     return Fail(ORVN_ERR_RANGE);
   }
-  if (reading != Reading::Text && at->language != ORVN_KOREAN) return Fail(ORVN_ERR_KOREAN_ONLY);
+  if (reading != Reading::kText && at->language != ORVN_KOREAN) return Fail(ORVN_ERR_KOREAN_ONLY);
   return ORVN_OK;
 }
 
@@ -69,8 +69,8 @@ Converted ConvertForEngine(int32_t language, const Converted& copy, const char**
 
 int32_t SpeakAs(const EngineOps& engine, Reading reading, ORVN_CHANNEL channel, const char* text, int32_t mode) {
   switch (reading) {
-    case Reading::Name: return engine.speakName(channel, text, mode);
-    case Reading::Sms: return engine.speakSms(channel, text, mode);
+    case Reading::kName: return engine.speakName(channel, text, mode);
+    case Reading::kSms: return engine.speakSms(channel, text, mode);
     default: return engine.speak(channel, text, mode);
   }
 }
@@ -104,10 +104,10 @@ int32_t Run(const ChannelSlot& at, ORVN_CHANNEL channel, const Converted& copy, 
     send = stripped.bytes.get();
     length = stripped.length;
     // Stripped of its tags, a name or SMS text is read as ordinary text.
-    reading = Reading::Text;
+    reading = Reading::kText;
   }
 
-  const uint32_t limit = SlotAt(at.language, at.speaker).textLimit.get();
+  const uint32_t limit = SlotAt(at.language, at.speaker).textLimit.Get();
   if (limit > 0 && length > limit) return Fail(ORVN_ERR_TEXT_LIMIT);
   return SpeakAs(engine, reading, channel, send, mode);
 }
@@ -150,27 +150,27 @@ int32_t api::StopSpeaking(ORVN_CHANNEL channel) {
 }
 
 ORVN_API(int32_t) ORVN_TextToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode) noexcept {
-  return api::Speak(channel, text, mode, Reading::Text);
+  return api::Speak(channel, text, mode, Reading::kText);
 }
 
 ORVN_API(int32_t) ORVN_NameToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode) noexcept {
-  return api::Speak(channel, text, mode, Reading::Name);
+  return api::Speak(channel, text, mode, Reading::kName);
 }
 
 ORVN_API(int32_t) ORVN_SMSToSpeech(ORVN_CHANNEL channel, const char* text, int32_t mode) noexcept {
-  return api::Speak(channel, text, mode, Reading::Sms);
+  return api::Speak(channel, text, mode, Reading::kSms);
 }
 
 ORVN_API(int32_t) ORVN_StopTextToSpeech(ORVN_CHANNEL channel) noexcept { return api::StopSpeaking(channel); }
 
 ORVN_API(int32_t) ORVN_TextToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size) noexcept {
-  return api::SpeakBuffered(channel, text, mode, size, Reading::Text);
+  return api::SpeakBuffered(channel, text, mode, size, Reading::kText);
 }
 
 ORVN_API(int32_t) ORVN_NameToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size) noexcept {
-  return api::SpeakBuffered(channel, text, mode, size, Reading::Name);
+  return api::SpeakBuffered(channel, text, mode, size, Reading::kName);
 }
 
 ORVN_API(int32_t) ORVN_SMSToPcmBuf(ORVN_CHANNEL channel, const char* text, int32_t mode, int32_t size) noexcept {
-  return api::SpeakBuffered(channel, text, mode, size, Reading::Sms);
+  return api::SpeakBuffered(channel, text, mode, size, Reading::kSms);
 }

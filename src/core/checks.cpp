@@ -21,7 +21,7 @@ int32_t ValidateChannel(ORVN_CHANNEL handle, ChannelSlot* slot) {
   ChannelSlot head = ReadChannelHead(handle);
   if (!IsValidLanguage(head.language)) return Fail(ORVN_ERR_LANGUAGE);
   if (!IsValidSpeaker(head.speaker)) return Fail(ORVN_ERR_SPEAKER);
-  if (SlotAt(head.language, head.speaker).loaded.get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
+  if (SlotAt(head.language, head.speaker).loaded.Get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
   if (slot != nullptr) *slot = head;
   return ORVN_OK;
 }
@@ -40,13 +40,13 @@ int32_t CheckVoiceIndex(int32_t language, int32_t speaker) {
 
 int32_t ValidateVoice(int32_t language, int32_t speaker) {
   if (int32_t check = CheckVoiceIndex(language, speaker); check != ORVN_OK) return check;
-  if (SlotAt(language, speaker).loaded.get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
+  if (SlotAt(language, speaker).loaded.Get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
   return ORVN_OK;
 }
 
 int32_t ValidateLanguage(int32_t language) {
   if (int32_t check = CheckLanguageIndex(language); check != ORVN_OK) return check;
-  if (LanguageAt(language).loadedSpeakers.get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
+  if (LanguageAt(language).loadedSpeakers.Get() == 0) return Fail(ORVN_ERR_NOT_LOADED);
   return ORVN_OK;
 }
 

@@ -15,9 +15,9 @@ namespace orven {
 template <typename T>
 class Word {
  public:
-  T get() const { return value_.load(std::memory_order_relaxed); }
-  void set(T v) { value_.store(v, std::memory_order_relaxed); }
-  void add(T v) { value_.fetch_add(v, std::memory_order_relaxed); }
+  T Get() const { return value_.load(std::memory_order_relaxed); }
+  void Set(T v) { value_.store(v, std::memory_order_relaxed); }
+  void Add(T v) { value_.fetch_add(v, std::memory_order_relaxed); }
 
  private:
   std::atomic<T> value_{0};
@@ -30,10 +30,10 @@ struct VoiceSlot {
   Word<uint32_t> textLimit;
 
   void Clear() {
-    loaded.set(0);
-    openChannels.set(0);
-    channelLimit.set(0);
-    textLimit.set(0);
+    loaded.Set(0);
+    openChannels.Set(0);
+    channelLimit.Set(0);
+    textLimit.Set(0);
   }
 };
 

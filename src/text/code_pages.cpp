@@ -119,11 +119,11 @@ constexpr uint16_t StoreOrder(uint32_t code) { return static_cast<uint16_t>(((co
 // Builds a table once, thread-safely, in static storage.
 template <size_t N, class Fill>
 const uint16_t* BuildOnce(uint16_t (&table)[N], Fill fill) {
-  static const bool built = [&] {
+  static const bool kBuilt = [&] {
     fill(table);
     return true;
   }();
-  (void)built;
+  (void)kBuilt;
   return table;
 }
 
@@ -459,19 +459,19 @@ UnitTable MakeUnitTable(uint16_t (&t)[kIndexSlots], Entry entry) {
 // Units below U+0100 stand for themselves; the table is not consulted for
 // them. Otherwise FF FF passes on like any two-byte code.
 const UnitTable& ChineseUnits() {
-  static const UnitTable table = MakeUnitTable(g_chinese, [](uint32_t u) -> uint32_t {
+  static const UnitTable kTable = MakeUnitTable(g_chinese, [](uint32_t u) -> uint32_t {
     return u <= 0xFF ? u : ChineseTable()[u];
   });
-  return table;
+  return kTable;
 }
 
 // Every unit through the table; unmapped gives "?".
 const UnitTable& JapaneseUnits() {
-  static const UnitTable table = MakeUnitTable(g_japanese, [](uint32_t u) -> uint32_t {
+  static const UnitTable kTable = MakeUnitTable(g_japanese, [](uint32_t u) -> uint32_t {
     const uint16_t e = JapaneseTable()[u];
     return e == 0xFFFF ? uint32_t{'?'} : e;
   });
-  return table;
+  return kTable;
 }
 
 // The careful step of the walk below, kept out of line so that the walk's

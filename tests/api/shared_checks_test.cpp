@@ -36,7 +36,7 @@ TEST_F(ArgumentChecksTest, EachRefusalHasItsCodeAndReachesNoEngine) {
   ORVN_DeleteThread(channels_[ORVN_JAPANESE]);
   channels_[ORVN_JAPANESE] = nullptr;
   ORVN_UnLoadEngine(ORVN_JAPANESE);
-  constexpr int32_t ja = ORVN_JAPANESE, kLanguage = ORVN_ERR_LANGUAGE, kSpeaker = ORVN_ERR_SPEAKER,
+  constexpr int32_t kJa = ORVN_JAPANESE, kLanguage = ORVN_ERR_LANGUAGE, kSpeaker = ORVN_ERR_SPEAKER,
                     kNotLoaded = ORVN_ERR_NOT_LOADED, kArg = ORVN_ERR_INVALID_ARG, kRange = ORVN_ERR_RANGE,
                     kKoreanOnly = ORVN_ERR_KOREAN_ONLY, kNull = ORVN_ERR_NULL_HANDLE,
                     kUninit = ORVN_ERR_NOT_INITIALIZED;
@@ -61,11 +61,11 @@ TEST_F(ArgumentChecksTest, EachRefusalHasItsCodeAndReachesNoEngine) {
   rows.insert(rows.end(), {
       {RETURNS(Open(3, 0) ? 0 : ORVN_GetError()), kNotLoaded}, {LEAVES(ORVN_GetChannelInfoEx(1, -1, &a, &b)), kSpeaker},
       {LEAVES(ORVN_GetDBInfo(1, 10, &db)), kNotLoaded}, {LEAVES(ORVN_DeleteThread(nullptr)), kNull},
-      {LEAVES(ORVN_GetChannelInfo(-1, &a, &b)), kLanguage}, {LEAVES(ORVN_GetChannelInfo(ja, &a, &b)), kNotLoaded},
+      {LEAVES(ORVN_GetChannelInfo(-1, &a, &b)), kLanguage}, {LEAVES(ORVN_GetChannelInfo(kJa, &a, &b)), kNotLoaded},
       // Loading, unloading and capacities (speaker 10 is never offered).
-      {RETURNS(ORVN_LoadEngine(4, "/x", 0)), kLanguage}, {RETURNS(ORVN_LoadEngine(ja, nullptr, 0)), kArg},
-      {RETURNS(ORVN_LoadEngineEx(-1, 0, "/x", 0)), kLanguage}, {RETURNS(ORVN_LoadEngineEx(ja, 11, "/x", 0)), kSpeaker},
-      {RETURNS(ORVN_LoadEngineEx(ja, 0, "", 0)), kArg}, {LEAVES(ORVN_UnLoadEngine(4)), kLanguage},
+      {RETURNS(ORVN_LoadEngine(4, "/x", 0)), kLanguage}, {RETURNS(ORVN_LoadEngine(kJa, nullptr, 0)), kArg},
+      {RETURNS(ORVN_LoadEngineEx(-1, 0, "/x", 0)), kLanguage}, {RETURNS(ORVN_LoadEngineEx(kJa, 11, "/x", 0)), kSpeaker},
+      {RETURNS(ORVN_LoadEngineEx(kJa, 0, "", 0)), kArg}, {LEAVES(ORVN_UnLoadEngine(4)), kLanguage},
       {LEAVES(ORVN_UnLoadEngineEx(-1, 0)), kLanguage}, {LEAVES(ORVN_UnLoadEngineEx(0, 11)), kSpeaker},
       {RETURNS(ORVN_SetVoiceCapacity(4, 0, 1, 0)), kLanguage, kLanguage},
       {RETURNS(ORVN_SetVoiceCapacity(0, 10, 1, 0)), kSpeaker, kSpeaker},
@@ -111,18 +111,18 @@ TEST_F(ArgumentChecksTest, EachRefusalHasItsCodeAndReachesNoEngine) {
       {RETURNS(ORVN_GetPitchDefault(0, 0, &a, nullptr)), kArg},
       {RETURNS(ORVN_GetPitchDefault(0, 11, nullptr, &a)), kSpeaker},
       {RETURNS(ORVN_GetSpeedDefault(9, nullptr, nullptr)), kLanguage},
-      {RETURNS(ORVN_GetSpeedDefault(ja, &a, &a)), kNotLoaded}, {RETURNS(ORVN_GetSpeedDefault(0, &a, nullptr)), kArg},
-      {RETURNS(ORVN_GetVolumeDefault(ja, &a, &a)), kNotLoaded}, {RETURNS(ORVN_GetVolumeDefault(0, nullptr, &a)), kArg},
+      {RETURNS(ORVN_GetSpeedDefault(kJa, &a, &a)), kNotLoaded}, {RETURNS(ORVN_GetSpeedDefault(0, &a, nullptr)), kArg},
+      {RETURNS(ORVN_GetVolumeDefault(kJa, &a, &a)), kNotLoaded}, {RETURNS(ORVN_GetVolumeDefault(0, nullptr, &a)), kArg},
       // Dictionaries, effect databases and tag reading (one loaded speaker only).
       {RETURNS(ORVN_LoadUserDict(&badSpeaker, nullptr, &a, &b)), kSpeaker},
       {LEAVES(ORVN_UnLoadUserDict(&badSpeaker)), kSpeaker},
       {RETURNS(ORVN_LoadUserDict(ko, nullptr, &a, &b)), kArg}, {RETURNS(ORVN_LoadUserDict(ko, "d", nullptr, &b)), kArg},
       {RETURNS(ORVN_ChangeUserDict(ko, "d", &a, nullptr)), kArg},
       {RETURNS(ORVN_LoadUserEffDB(4, nullptr, nullptr, 9, 0)), kLanguage},
-      {RETURNS(ORVN_LoadUserEffDB(ja, nullptr, nullptr, 9, 0)), kNotLoaded},
+      {RETURNS(ORVN_LoadUserEffDB(kJa, nullptr, nullptr, 9, 0)), kNotLoaded},
       {RETURNS(ORVN_LoadUserEffDB(0, nullptr, "b", 9, 0)), kArg},
       {RETURNS(ORVN_LoadUserEffDB(0, "a", "", 9, 0)), kArg}, {RETURNS(ORVN_LoadUserEffDB(0, "a", "b", 3, 0)), kArg},
-      {RETURNS(ORVN_LoadUserEffDB(0, "a", "b", -1, 0)), kArg}, {LEAVES(ORVN_UnLoadUserEffDB(ja)), kNotLoaded},
+      {RETURNS(ORVN_LoadUserEffDB(0, "a", "b", -1, 0)), kArg}, {LEAVES(ORVN_UnLoadUserEffDB(kJa)), kNotLoaded},
       {LEAVES(ORVN_SetEffectTagRead(4, 5)), kLanguage}, {LEAVES(ORVN_SetEffectTagRead(0, 1)), kNotLoaded},
       {RETURNS(ORVN_GetEffectTagRead(0)), kNotLoaded}});
   // clang-format on

@@ -26,7 +26,7 @@ class FileSynthesisTest : public ApiTest {
     for (const std::string& entry : EngineLog(language)) ops.append(entry.substr(0, entry.find('('))).append(" ");
     return ops;
   }
-  TempDir dir_;
+  TempDir dir;
 };
 
 constexpr const char* kText = "tones for files";  // one 60 ms tone per character
@@ -40,7 +40,7 @@ TEST_F(FileSynthesisTest, EveryHeaderedFileOpensInSoxAndFfprobeAsWritten) {
                               {"pcm_s16be", "pcm_s8", "pcm_mulaw", "pcm_alaw", "", "adpcm_g726le"}};
   const char* soxi[2][6] = {{"Signed Integer PCM", "Unsigned Integer PCM", "u-law", "A-law"},
                             {"Signed Integer PCM", "Signed Integer PCM", "u-law", "A-law", "", "G.721 ADPCM"}};
-  const std::string path = dir_ / "f";
+  const std::string path = dir / "f";
   std::string probe = "f='";
   probe.append(path).append(
       "'; { ffprobe -v error -of csv=p=0 -show_entries stream=codec_name,sample_rate,channels:format=format_name,"
@@ -71,7 +71,7 @@ TEST_F(FileSynthesisTest, HeaderlessFilesHoldTheCodedSamplesAlone) {
                                                                       {7, 4, "-t vox", 4000},
                                                                       {2, 5, nullptr, 4000},
                                                                       {0, 5, nullptr, 4000}};
-  const std::string path = dir_ / "raw";
+  const std::string path = dir / "raw";
   for (const auto& [fileType, encoding, soxType, bytesPerSecond] : cases) {
     SCOPED_TRACE(testing::Message() << fileType << "/" << encoding);
     ASSERT_EQ(ORVN_TextToFile(ORVN_ENGLISH, 1, fileType, encoding, 8000, kText, path.c_str(), nullptr, nullptr), 0);
@@ -98,7 +98,7 @@ TEST_F(FileSynthesisTest, AWaveAtTheVoicesRateHoldsTheEnginesSamplesExactly) {
   ORVN_CHANNEL channel = ORVN_CreateThread(&spoken, keep, ORVN_CHINESE, 0);
   ASSERT_EQ(ORVN_TextToSpeech(channel, kText, 1), 1);
   ORVN_DeleteThread(channel);
-  const std::string path = dir_ / "exact.wav";
+  const std::string path = dir / "exact.wav";
   ASSERT_EQ(ORVN_TextToFile(ORVN_CHINESE, 0, 0, 0, 16000, kText, path.c_str(), nullptr, nullptr), 0);
   EXPECT_EQ(ReadFile(path), Container(0, 0, 16000, spoken));
   EXPECT_FALSE(spoken.empty());
@@ -106,7 +106,7 @@ TEST_F(FileSynthesisTest, AWaveAtTheVoicesRateHoldsTheEnginesSamplesExactly) {
 
 // Argument failures give their error and create no file.
 TEST_F(FileSynthesisTest, ArgumentFailuresCreateNoFile) {
-  const std::string name = dir_ / "never.wav";
+  const std::string name = dir / "never.wav";
   const char* p = name.c_str();
   const auto refused = [&](const char* what, int32_t result, int32_t expected) {
     EXPECT_EQ(result, expected) << what;
@@ -120,14 +120,14 @@ TEST_F(FileSynthesisTest, ArgumentFailuresCreateNoFile) {
   refused("VOX in WAV", ORVN_TextToFile(0, 0, 0, 4, 8000, "x", p, nullptr, nullptr), ORVN_ERR_INVALID_ARG);
   refused("VOX in AU", ORVN_SMSToFile(0, 0, 1, 4, 8000, "x", p, nullptr), ORVN_ERR_INVALID_ARG);
   refused("name in English", ORVN_NameToFile(1, 0, 0, 0, 8000, "x", p, nullptr), ORVN_ERR_KOREAN_ONLY);
-  EXPECT_EQ(ORVN_TextToFile(0, 0, 0, 0, 8000, "x", (dir_ / "no/such/dir/f.wav").c_str(), nullptr, nullptr),
+  EXPECT_EQ(ORVN_TextToFile(0, 0, 0, 0, 8000, "x", (dir / "no/such/dir/f.wav").c_str(), nullptr, nullptr),
             ORVN_ERR_FILE_OPEN);
   EXPECT_EQ(SynTest_OpenChannels(ORVN_KOREAN), 0);
 }
 
 // No channel gives -3 and an empty file; a failed request leaves a header matching the data and returns its result.
 TEST_F(FileSynthesisTest, FailuresLeaveConsistentFiles) {
-  const std::string path = dir_ / "failed";
+  const std::string path = dir / "failed";
   SynTest_ForceResult("CreateJapTTSThread", 0);
   EXPECT_EQ(ORVN_TextToFile(ORVN_JAPANESE, 0, 0, 0, 16000, "x", path.c_str(), nullptr, nullptr),
             ORVN_ERR_CHANNEL_CREATE);
@@ -146,7 +146,7 @@ TEST_F(FileSynthesisTest, FailuresLeaveConsistentFiles) {
 // Output rates no conversion reaches (zero or negative, or from a voice without database information, whose rate
 // reads 0) write a header and no data, on every target: no division by zero, no wrapped buffer size.
 TEST_F(FileSynthesisTest, RatesThatCannotBeReachedGiveAHeaderAndNoData) {
-  const std::string path = dir_ / "rates";
+  const std::string path = dir / "rates";
   const struct { const char* what; int32_t speaker; int32_t rate; bool noDbInfo; } cases[] = {
       {"16 kHz voice to -8000 Hz", 0, -8000, false}, {"16 kHz voice to 0 Hz", 0, 0, false},
       {"8 kHz voice to -1 Hz", 1, -1, false},         {"no db info, to -1 Hz", 0, -1, true},
@@ -163,7 +163,7 @@ TEST_F(FileSynthesisTest, RatesThatCannotBeReachedGiveAHeaderAndNoData) {
 // A voice unloaded while the entry runs (between its channel and its database query) reads as rate 0, never as
 // whatever the stack held: the file gets its header and no data, and the request's failure is what is reported.
 TEST_F(FileSynthesisTest, AVoiceUnloadedMidwayGivesAHeaderAndNoData) {
-  const std::string path = dir_ / "unloaded";
+  const std::string path = dir / "unloaded";
   SynTest_SetHook("ChangeChiTTSAttr", [](void*) { ORVN_UnLoadEngineEx(ORVN_CHINESE, 0); }, nullptr);
   EXPECT_EQ(ORVN_TextToFile(ORVN_CHINESE, 0, 1, 0, 8000, "abc", path.c_str(), "<speed=\"100\">", nullptr),
             ORVN_ERR_NOT_LOADED);
@@ -174,7 +174,7 @@ TEST_F(FileSynthesisTest, AVoiceUnloadedMidwayGivesAHeaderAndNoData) {
 // A fully successful entry ends with the last error 0 whatever its set-up steps or earlier calls left there; a
 // failed request's own code stays visible.
 TEST_F(FileSynthesisTest, TheLastErrorIsTheRequestsOwn) {
-  const std::string path = dir_ / "error";
+  const std::string path = dir / "error";
   ORVN_GetTextLimitLength(7, 0);  // -13 left by an earlier call
   EXPECT_EQ(ORVN_TextToFile(ORVN_KOREAN, 0, 0, 0, 16000, "x", path.c_str(), nullptr, ""), 0);
   EXPECT_EQ(ORVN_GetError(), ORVN_OK) << "the refused empty dictionary path must not outlive a success";
@@ -187,7 +187,7 @@ TEST_F(FileSynthesisTest, TheLastErrorIsTheRequestsOwn) {
 
 // The channel is prepared in order and cleaned up; name files take no dictionary, defaults or non-tag attributes.
 TEST_F(FileSynthesisTest, TheChannelIsPreparedInOrderAndCleanedUp) {
-  const std::string dict = dir_ / "words.txt", path = dir_ / "order.wav";
+  const std::string dict = dir / "words.txt", path = dir / "order.wav";
   WriteFile(dict, Bytes{'x', '\t', 'y', '\n'});
   ORVN_SetPauseLength(nullptr, 5, 6);
   ORVN_SetLipSync(nullptr, 1);

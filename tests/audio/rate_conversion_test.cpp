@@ -8,15 +8,15 @@ namespace {
 
 // The filter tap by tap (eleven, float rounding after every step); every second output kept.
 Samples ReferenceHalve(const Samples& input) {
-  static constexpr float b[11] = {0.5338f, 0.4554f, 0.9760f, 0.4554f, 0.5338f},
-                         a[11] = {1.0f, 0.1882f, 1.1661f, 0.2836f, 0.3199f};
+  static constexpr float kB[11] = {0.5338f, 0.4554f, 0.9760f, 0.4554f, 0.5338f},
+                         kA[11] = {1.0f, 0.1882f, 1.1661f, 0.2836f, 0.3199f};
   std::vector<float> x(11, 0.0f), y(11, 0.0f);
   Samples out;
   for (int16_t s : input) {
     const size_t k = x.size();
     x.push_back(s);
-    float acc = x[k] * b[0];
-    for (size_t j = 1; j <= 10; ++j) acc = x[k - j] * b[j] + acc - y[k - j] * a[j];
+    float acc = x[k] * kB[0];
+    for (size_t j = 1; j <= 10; ++j) acc = x[k - j] * kB[j] + acc - y[k - j] * kA[j];
     y.push_back(acc);
     if (k % 2 == 1) out.push_back(static_cast<int16_t>(static_cast<int32_t>(acc)));
   }

@@ -17,13 +17,13 @@
 
 namespace {
 
-syn::LanguageEngine& engine(int32_t language) { return *SynCore_Engine(language); }
-int32_t loadOk(int32_t language) { return language == 0 ? 0 : 1; }  // a refusal is one less
-std::string code(int32_t language) { return std::string("korengchijap").substr(3 * language, 3); }
+syn::LanguageEngine& EngineOf(int32_t language) { return *SynCore_Engine(language); }
+int32_t LoadOk(int32_t language) { return language == 0 ? 0 : 1; }  // a refusal is one less
+std::string Code(int32_t language) { return std::string("korengchijap").substr(3 * language, 3); }
 const char* const kCharacters[] = {"\xB0\xA1", "\xC3\xA9", "\xD6\xD0", "\x82\xA0"};  // one of each code
 
 // Writes `bytes` to `name` in the current test's own directory (tests may run in parallel); returns the path.
-std::string writeScratch(const std::string& name, const std::string& bytes) {
+std::string WriteScratch(const std::string& name, const std::string& bytes) {
   const auto* test = testing::UnitTest::GetInstance()->current_test_info();
   const auto dir = std::filesystem::path(ORVEN_TEST_SCRATCH_DIR) / test->test_suite_name() / test->name();
   std::filesystem::create_directories(dir);
@@ -36,7 +36,7 @@ struct Pcm {
   std::vector<int32_t> chunks;  // byte count of each chunk
   std::vector<int16_t> samples;
   std::function<void(std::size_t)> onChunk;
-  static int32_t ORVN_CDECL collect(void* self, ORVN_PcmChunk* chunk) {
+  static int32_t ORVN_CDECL Collect(void* self, ORVN_PcmChunk* chunk) {
     auto* pcm = static_cast<Pcm*>(self);
     pcm->chunks.push_back(chunk->byteCount);
     pcm->samples.insert(pcm->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
@@ -48,30 +48,30 @@ struct Pcm {
 // Loads speakers 0, 1 (8000 Hz) and 9 of every language, closes the channels open() opened. Parameter: a language.
 class EngineTest : public testing::TestWithParam<int32_t> {
  protected:
-  syn::LanguageEngine& L() const { return engine(GetParam()); }
+  syn::LanguageEngine& L() const { return EngineOf(GetParam()); }
   void SetUp() override {
     SynTest_Reset();
     for (int32_t l = 0; l < 4; ++l) {
-      for (int32_t s : {0, 1, 9}) ASSERT_EQ(engine(l).load(ORVEN_TEST_VOICES_DIR, 0, s), loadOk(l));
+      for (int32_t s : {0, 1, 9}) ASSERT_EQ(EngineOf(l).load(ORVEN_TEST_VOICES_DIR, 0, s), LoadOk(l));
     }
   }
   void TearDown() override {
-    for (auto [language, h] : opened_) engine(language).destroy(h);
+    for (auto [language, h] : opened) EngineOf(language).destroy(h);
   }
-  ENGINE_HANDLE open(int32_t language, Pcm* pcm, int32_t speaker = 0) {
-    ENGINE_HANDLE h = engine(language).create(pcm, &Pcm::collect, speaker);
+  ENGINE_HANDLE Open(int32_t language, Pcm* pcm, int32_t speaker = 0) {
+    ENGINE_HANDLE h = EngineOf(language).create(pcm, &Pcm::Collect, speaker);
     EXPECT_NE(h, nullptr);
-    return opened_.emplace_back(language, h).second;
+    return opened.emplace_back(language, h).second;
   }
   // Speaks `text` on a fresh channel of the language after `setup`; returns the audio.
   Pcm speak(const std::string& text, const std::function<void(ENGINE_HANDLE)>& setup = {}) {
     Pcm pcm;
-    ENGINE_HANDLE h = open(GetParam(), &pcm);
+    ENGINE_HANDLE h = Open(GetParam(), &pcm);
     if (setup) setup(h);
     EXPECT_EQ(L().speak(h, text.c_str(), 0), 1);
     return pcm;
   }
-  std::vector<std::pair<int32_t, ENGINE_HANDLE>> opened_;
+  std::vector<std::pair<int32_t, ENGINE_HANDLE>> opened;
 };
 class Engine : public EngineTest {};
 class Threads : public EngineTest {};
@@ -104,19 +104,19 @@ TEST(Exports, EachLibraryDefinesExactlyItsNames) {
 // Refused loads keep the voice; a channel keeps its voice through reload and unload until a speaker change to a loaded
 // one; anything but a live channel of the language is refused with outputs untouched.
 TEST_P(Engine, VoicesAndChannels) {
-  const int32_t ok = loadOk(GetParam());
-  const std::string c = code(GetParam()), first = "name = First\nbackend = tone\nrate = 8000\n";
-  const std::string dir = std::filesystem::path(writeScratch(c + "-7.voice", first)).parent_path().string() + "/";
-  writeScratch(c + "-5.voice", first + "#" + std::string(5000, 'x'));  // oversize
+  const int32_t ok = LoadOk(GetParam());
+  const std::string c = Code(GetParam()), first = "name = First\nbackend = tone\nrate = 8000\n";
+  const std::string dir = std::filesystem::path(WriteScratch(c + "-7.voice", first)).parent_path().string() + "/";
+  WriteScratch(c + "-5.voice", first + "#" + std::string(5000, 'x'));  // oversize
   std::filesystem::create_directory(dir + c + "-6.voice");             // unreadable
-  writeScratch(c + "-10.voice", first);                                // out of range
+  WriteScratch(c + "-10.voice", first);                                // out of range
   for (int32_t speaker : {-1, 2, 5, 6, 10}) EXPECT_EQ(L().load(dir.c_str(), 0, speaker), ok - 1) << speaker;
   ASSERT_EQ(L().load(dir.c_str(), 0, 7), ok);
   Pcm pcm;
-  ENGINE_HANDLE h = L().create(&pcm, &Pcm::collect, 7);
-  writeScratch(c + "-7.voice", "name = Second\nbackend = tone\nrate = 22050\n");
+  ENGINE_HANDLE h = L().create(&pcm, &Pcm::Collect, 7);
+  WriteScratch(c + "-7.voice", "name = Second\nbackend = tone\nrate = 22050\n");
   ASSERT_EQ(L().load(dir.c_str(), 0, 7), ok);
-  writeScratch(c + "-7.voice", "name = Third\n");
+  WriteScratch(c + "-7.voice", "name = Third\n");
   EXPECT_EQ(L().load(dir.c_str(), 0, 7), ok - 1);
   ORVN_DbInfo db;
   EXPECT_EQ(L().dbInfo(7, &db), 1);
@@ -132,7 +132,7 @@ TEST_P(Engine, VoicesAndChannels) {
   EXPECT_EQ(L().destroy(h), 1);
   int notAChannel[16] = {};
   int32_t o = 77;
-  for (ENGINE_HANDLE bad : {h, ENGINE_HANDLE(notAChannel), open((GetParam() + 1) % 4, nullptr), ENGINE_HANDLE{}}) {
+  for (ENGINE_HANDLE bad : {h, ENGINE_HANDLE(notAChannel), Open((GetParam() + 1) % 4, nullptr), ENGINE_HANDLE{}}) {
     for (int32_t r : {L().destroy(bad), L().speak(bad, "a", 0), L().stop(bad), L().setOutBufSize(bad, 2),
                       L().changeAttr(bad, "<volume=\"5\">"), L().changeSpeaker(bad, 0), L().setCharSet(bad, 1),
                       L().getSentDelimLF(bad), L().setPauseLength(bad, 1, 1), L().getPauseLength(bad, &o, &o),
@@ -147,13 +147,13 @@ TEST_P(Engine, VoicesAndChannels) {
 TEST_P(Engine, UserDictionaries) {
   const std::string c = kCharacters[GetParam()];
   Pcm pcm;
-  ENGINE_HANDLE h = open(GetParam(), &pcm);
+  ENGINE_HANDLE h = Open(GetParam(), &pcm);
   int32_t first = -1, second = -1;
-  const std::string dict = writeScratch("a", "#\r\n\r\nab\tzz\r\nabc\ty\r\nab\tN\nz\tN\n" + c + "\tab\nQ\t" + c[0]);
+  const std::string dict = WriteScratch("a", "#\r\n\r\nab\tzz\r\nabc\ty\r\nab\tN\nz\tN\n" + c + "\tab\nQ\t" + c[0]);
   EXPECT_EQ(L().loadDict(h, dict.c_str(), &first, &second), 1);
   EXPECT_EQ(std::pair(first, second), std::pair(6, 0));
-  for (auto [path, error, line] : {std::tuple<std::string, int, int>{writeScratch("b", "ab\tx\n#\nde y\n"), 2, 3},
-                                   {writeScratch("c", "a\tb\n" + std::string(65536, '#')), 3, 0},
+  for (auto [path, error, line] : {std::tuple<std::string, int, int>{WriteScratch("b", "ab\tx\n#\nde y\n"), 2, 3},
+                                   {WriteScratch("c", "a\tb\n" + std::string(65536, '#')), 3, 0},
                                    {"/none", 1, 0}}) {
     EXPECT_EQ(L().changeDict(h, path.c_str(), &first, &second), 0);
     EXPECT_EQ(std::pair(first, second), std::pair(error, line));
@@ -213,11 +213,11 @@ TEST_P(Engine, DeterministicScaledChunkedAndSwapped) {
 }
 
 template <class P>
-std::string hex(P p) {
+std::string Hex(P p) {
   char text[32];
   return std::string(text, std::snprintf(text, sizeof text, "0x%" PRIxPTR, reinterpret_cast<std::uintptr_t>(p)));
 }
-std::vector<std::string> logOf(int32_t language) {
+std::vector<std::string> LogOf(int32_t language) {
   std::vector<std::string> out;
   for (char e[300]; SynTest_LogEntry(language, static_cast<int32_t>(out.size()), e, sizeof e) >= 0;) out.push_back(e);
   return out;
@@ -226,38 +226,38 @@ std::vector<std::string> logOf(int32_t language) {
 // Each name logs to its own language as Name(args): decimal integers, 0x-hex or null pointers, strings verbatim
 // in quotes; entries are truncated to the buffer.
 TEST_F(EngineTest, LogsAndForcedResults) {
-  ENGINE_HANDLE h = open(0, nullptr);
+  ENGINE_HANDLE h = Open(0, nullptr);
   for (int32_t l = 0; l < 4; ++l) SynTest_ClearLog(l);
   int32_t out = 0;
-  EXPECT_EQ(CreateTTSThread(&out, &Pcm::collect, 3, 0), nullptr);
+  EXPECT_EQ(CreateTTSThread(&out, &Pcm::Collect, 3, 0), nullptr);
   SetCharSet(h, -1);
   TextToSpeech(nullptr, nullptr, -5);
   LoadEngTTSEngineEx("d/", 4294967295u, 3);
   ChangeChiTTSAttr(nullptr, "<volume=\"5\"> ");
   JapTextToSpeech(nullptr, "d\\x", 0);
-  const std::vector<std::string> expected[] = {{"CreateTTSThread(" + hex(&out) + ", " + hex(&Pcm::collect) + ", 3, 0)",
-                                                "SetCharSet(" + hex(h) + ", -1)", "TextToSpeech(null, null, -5)"},
+  const std::vector<std::string> expected[] = {{"CreateTTSThread(" + Hex(&out) + ", " + Hex(&Pcm::Collect) + ", 3, 0)",
+                                                "SetCharSet(" + Hex(h) + ", -1)", "TextToSpeech(null, null, -5)"},
                                                {"LoadEngTTSEngineEx(\"d/\", 4294967295, 3)"},
                                                {"ChangeChiTTSAttr(null, \"<volume=\"5\"> \")"},
                                                {"JapTextToSpeech(null, \"d\\x\", 0)"}};
-  for (int32_t l = 0; l < 4; ++l) EXPECT_EQ(logOf(l), expected[l]) << l;
+  for (int32_t l = 0; l < 4; ++l) EXPECT_EQ(LogOf(l), expected[l]) << l;
   char buffer[8] = "xxxxxxx";
   EXPECT_EQ(SynTest_LogEntry(0, 2, buffer, 5), 28);
   EXPECT_EQ(std::string(buffer, 7), std::string("Text\0xx", 7));
   for (auto [l, i] : {std::pair{0, 3}, {0, -1}, {7, 0}}) EXPECT_EQ(SynTest_LogEntry(l, i, buffer, 8), -1);
   // A forced result replaces that one name's work (still logged) until cleared, writing forced outputs only then; a
   // create forced to 0 makes no channel; a forced db status -1 comes with bait; reset keeps voices and channels.
-  ENGINE_HANDLE c = open(2, nullptr);
+  ENGINE_HANDLE c = Open(2, nullptr);
   SynTest_ForceResult("GetChiCharSet", 7);
   EXPECT_EQ(std::pair(GetChiCharSet(c), GetCharSet(nullptr)), std::pair(7, 0));
-  EXPECT_EQ(logOf(2).back(), "GetChiCharSet(" + hex(c) + ")");
+  EXPECT_EQ(LogOf(2).back(), "GetChiCharSet(" + Hex(c) + ")");
   SynTest_ClearForced("GetChiCharSet");
   EXPECT_EQ(GetChiCharSet(c), 0);
   SynTest_ForceResult("CreateTTSThread", 0);
   SynTest_ForceResult("CreateEngTTSThread", 5);
-  EXPECT_EQ(CreateTTSThread(nullptr, &Pcm::collect, 0, 0), nullptr);
+  EXPECT_EQ(CreateTTSThread(nullptr, &Pcm::Collect, 0, 0), nullptr);
   EXPECT_EQ(SynTest_OpenChannels(0), 1);  // only the one opened above
-  EXPECT_EQ(DeleteEngTTSThread(CreateEngTTSThread(nullptr, &Pcm::collect, 0)), 1);
+  EXPECT_EQ(DeleteEngTTSThread(CreateEngTTSThread(nullptr, &Pcm::Collect, 0)), 1);
   int32_t first = -1, second = -1;
   SynTest_ForceOutputs("GetEngSpeedDefault", 11, 22);
   EXPECT_EQ(GetEngSpeedDefault(nullptr, &second), 1);  // outputs alone change nothing: the real top, 200
@@ -289,10 +289,10 @@ TEST_F(EngineTest, LogsAndForcedResults) {
 // next chunk and the next starts afresh; a channel destroyed meanwhile lives until the end.
 TEST_P(Threads, CallbackReentersStopAndDestroy) {
   Pcm pcm;
-  ENGINE_HANDLE h = L().create(&pcm, &Pcm::collect, 0);
+  ENGINE_HANDLE h = L().create(&pcm, &Pcm::Collect, 0);
   pcm.onChunk = [&](std::size_t n) {
     EXPECT_EQ(L().setCharSet(h, 2), 1);
-    EXPECT_EQ(L().destroy(L().create(nullptr, &Pcm::collect, 1)), 1);
+    EXPECT_EQ(L().destroy(L().create(nullptr, &Pcm::Collect, 1)), 1);
     if (n == 3) std::thread([&] { EXPECT_EQ(L().stop(h), 1); }).join();
   };
   EXPECT_EQ(L().speak(h, std::string(4000, 'x').c_str(), 0), 0);
@@ -313,7 +313,7 @@ TEST_P(Threads, SixteenThreadsOpenSpeakAndCloseChannels) {
     threads.emplace_back([&, t] {
       for (int round = 0; round < 20; ++round) {
         Pcm pcm;
-        ENGINE_HANDLE h = L().create(&pcm, &Pcm::collect, t % 2 == 0 ? 0 : 9);
+        ENGINE_HANDLE h = L().create(&pcm, &Pcm::Collect, t % 2 == 0 ? 0 : 9);
         failures += h == nullptr || L().setOutBufSize(h, 512) != 1 || L().speak(h, "abc", 0) != 1 ||
                     pcm.samples.size() != 3 * 960 || L().destroy(h) != 1;
         if (t == 0) L().load(ORVEN_TEST_VOICES_DIR, 0, 1);
@@ -330,13 +330,13 @@ TEST(TextDecodingThreads, ConcurrentFirstUseAgrees) {
   const std::u32string expected[4] = {U"\uAC00\uAC02", U"\u00E9", U"\u4E2D\u20AC", U"\u3042\uFF71"};
   std::u32string results[8];
   std::vector<std::thread> threads;
-  for (int t = 0; t < 8; ++t) threads.emplace_back([&, t] { syn::decodeText(t % 4, texts[t % 4], results[t]); });
+  for (int t = 0; t < 8; ++t) threads.emplace_back([&, t] { syn::DecodeText(t % 4, texts[t % 4], results[t]); });
   for (auto& t : threads) t.join();
   for (int t = 0; t < 8; ++t) EXPECT_EQ(results[t], expected[t % 4]) << t;
 }
 
-const auto languageName = [](const auto& info) { return code(info.param); };
-INSTANTIATE_TEST_SUITE_P(Languages, Engine, testing::Values(0, 1, 2, 3), languageName);
-INSTANTIATE_TEST_SUITE_P(Languages, Threads, testing::Values(0, 1, 2, 3), languageName);
+const auto kLanguageName = [](const auto& info) { return Code(info.param); };
+INSTANTIATE_TEST_SUITE_P(Languages, Engine, testing::Values(0, 1, 2, 3), kLanguageName);
+INSTANTIATE_TEST_SUITE_P(Languages, Threads, testing::Values(0, 1, 2, 3), kLanguageName);
 
 }  // namespace

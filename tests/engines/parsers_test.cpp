@@ -29,29 +29,29 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
       {"# v\r\n\r\n  # x\r\nname=Two Words \r\n\t\r\nbackend =\ttone\r\nrate = 8000", {}, 0, "Two Words", 8000},
       {"rate = 048000\nbackend = tone\nname = " + n19, {}, 0, n19, 48000},
       {ok + "#" + std::string(4095 - ok.size(), 'x'), {}, 0, "A", 16000},  // exactly 4096 bytes
-      {ok + "#" + std::string(4096 - ok.size(), 'x'), DescriptorError::tooLarge, 0, "", 0},
-      {std::string("name = A\0", 9) + tail, DescriptorError::nulByte, 0, "", 0},
-      {"name = A\nbackend = tone\n", DescriptorError::missingKey, 0, "", 0},
-      {ok + "name = B\n", DescriptorError::duplicateKey, 4, "", 0},
-      {ok + "gender = x\n", DescriptorError::unknownKey, 4, "", 0},
-      {ok + "rate 16000\n", DescriptorError::badLine, 4, "", 0},
-      {rate + "16k\n", DescriptorError::badValue, 3, "", 0},
-      {rate + "7999\n", DescriptorError::rateOutOfRange, 3, "", 0},
-      {rate + "48001\n", DescriptorError::rateOutOfRange, 3, "", 0},
-      {rate + "99999999999999999999\n", DescriptorError::rateOutOfRange, 3, "", 0},
-      {"name = " + n19 + "n" + tail, DescriptorError::badValue, 1, "", 0},
-      {"name =" + tail, DescriptorError::badValue, 1, "", 0},
-      {"name = A\x7F" + tail, DescriptorError::badValue, 1, "", 0},
-      {"name = \xC3\xA9" + tail, DescriptorError::badValue, 1, "", 0},
-      {"name = A\nbackend = neural\nrate = 16000\n", DescriptorError::unknownBackend, 2, "", 0},
-      {ok + "voice = ko\n", DescriptorError::unknownVoice, 4, "", 0},  // the tone voice has no voices
+      {ok + "#" + std::string(4096 - ok.size(), 'x'), DescriptorError::kTooLarge, 0, "", 0},
+      {std::string("name = A\0", 9) + tail, DescriptorError::kNulByte, 0, "", 0},
+      {"name = A\nbackend = tone\n", DescriptorError::kMissingKey, 0, "", 0},
+      {ok + "name = B\n", DescriptorError::kDuplicateKey, 4, "", 0},
+      {ok + "gender = x\n", DescriptorError::kUnknownKey, 4, "", 0},
+      {ok + "rate 16000\n", DescriptorError::kBadLine, 4, "", 0},
+      {rate + "16k\n", DescriptorError::kBadValue, 3, "", 0},
+      {rate + "7999\n", DescriptorError::kRateOutOfRange, 3, "", 0},
+      {rate + "48001\n", DescriptorError::kRateOutOfRange, 3, "", 0},
+      {rate + "99999999999999999999\n", DescriptorError::kRateOutOfRange, 3, "", 0},
+      {"name = " + n19 + "n" + tail, DescriptorError::kBadValue, 1, "", 0},
+      {"name =" + tail, DescriptorError::kBadValue, 1, "", 0},
+      {"name = A\x7F" + tail, DescriptorError::kBadValue, 1, "", 0},
+      {"name = \xC3\xA9" + tail, DescriptorError::kBadValue, 1, "", 0},
+      {"name = A\nbackend = neural\nrate = 16000\n", DescriptorError::kUnknownBackend, 2, "", 0},
+      {ok + "voice = ko\n", DescriptorError::kUnknownVoice, 4, "", 0},  // the tone voice has no voices
   };
   for (const auto& [bytes, error, line, name, rate] : cases) {
     syn::VoiceDescriptor v;
-    const auto r = syn::parseVoiceDescriptor(bytes, v);
+    const auto r = syn::ParseVoiceDescriptor(bytes, v);
     EXPECT_EQ(std::tuple(r.error, r.line, std::string(v.name), v.rate), std::tuple(error, line, name, rate))
         << testing::PrintToString(bytes);
-    EXPECT_STREQ(v.backend, r.ok() ? "tone" : "");
+    EXPECT_STREQ(v.backend, r.Ok() ? "tone" : "");
   }
 }
 
@@ -63,16 +63,16 @@ TEST(VoiceDescriptor, SynthesiserVoices) {
       {"espeak", "voice = en-us", {}, 0},
       {"espeak", "voice = ja", {}, 0},
       {"flite", "voice=cmu_us_kal", {}, 0},
-      {"flite", "voice = cmu_us_kal8", DescriptorError::unknownVoice, 2},
-      {"flite", "voice = ko", DescriptorError::unknownVoice, 2},
-      {"espeak", "", DescriptorError::missingKey, 0},
-      {"flite", "", DescriptorError::missingKey, 0},
-      {"espeak", "voice = ", DescriptorError::badValue, 2},
-      {"espeak", "voice = a-very-long-voice-name", DescriptorError::badValue, 2},
+      {"flite", "voice = cmu_us_kal8", DescriptorError::kUnknownVoice, 2},
+      {"flite", "voice = ko", DescriptorError::kUnknownVoice, 2},
+      {"espeak", "", DescriptorError::kMissingKey, 0},
+      {"flite", "", DescriptorError::kMissingKey, 0},
+      {"espeak", "voice = ", DescriptorError::kBadValue, 2},
+      {"espeak", "voice = a-very-long-voice-name", DescriptorError::kBadValue, 2},
   };
   for (const auto& [backend, line, error, errorLine] : cases) {
     syn::VoiceDescriptor v;
-    const auto r = syn::parseVoiceDescriptor("name = A\n" + line + "\nbackend = " + backend + "\nrate = 8000\n", v);
+    const auto r = syn::ParseVoiceDescriptor("name = A\n" + line + "\nbackend = " + backend + "\nrate = 8000\n", v);
     EXPECT_EQ(std::pair(r.error, r.line), std::pair(error, errorLine)) << backend << ": " << line;
   }
   for (const char* name : {"ko", "en-us", "cmn-latn-pinyin", "ko+f2", "a1", "x-y-z+m3"}) {
@@ -86,11 +86,11 @@ TEST(VoiceDescriptor, SynthesiserVoices) {
 // Values are clamped, other engines' tags ignored; a refused text changes nothing, not even its earlier tags.
 TEST(AttributeTags, ParsesWellFormedTextsOnly) {
   syn::Attributes a;
-  EXPECT_TRUE(syn::parseAttributeTags(" <echo=\"on, loud\">\t<volume=\"999\"><speed=\"1\"><pitch=\"0\"> ", a));
+  EXPECT_TRUE(syn::ParseAttributeTags(" <echo=\"on, loud\">\t<volume=\"999\"><speed=\"1\"><pitch=\"0\"> ", a));
   EXPECT_EQ(std::tuple(a.volume, a.speed, a.pitch), std::tuple(200, 50, 50));
   for (const char* text : {"", "<volume=\"5\"> text", "<volume=\"5\"><speed=\"x\">", "<volume=\"-5\">", "<volume=\"\">",
                            "<volume=\"1234567890\">", "<volume=5>", "<volume=\"5\"", "<=\"5\">", "<"}) {
-    EXPECT_FALSE(syn::parseAttributeTags(text, a)) << text;
+    EXPECT_FALSE(syn::ParseAttributeTags(text, a)) << text;
     EXPECT_EQ(a.volume, 200) << text;
   }
 }
@@ -120,13 +120,13 @@ TEST(TextDecoding, UndecodableBytesAndAmbiguities) {
   };
   std::u32string out = U"left over";  // reused: each call replaces the contents
   for (const auto& [language, bytes, expected] : cases) {
-    syn::decodeText(language, bytes, out);
+    syn::DecodeText(language, bytes, out);
     EXPECT_EQ(out, expected) << testing::PrintToString(bytes);
   }
   // Units below U+0100 travel as one byte; each comes back, U+0080 as the euro sign.
   for (uint32_t u = 1; u < 0x100; ++u) {
     const char32_t e = u == 0x80 ? U'\u20AC' : u;
-    syn::decodeText(kChinese, std::string{char(u), ' ', char(u)}, out);
+    syn::DecodeText(kChinese, std::string{char(u), ' ', char(u)}, out);
     EXPECT_EQ(out, (std::u32string{e, U' ', e}));
   }
 }
@@ -134,7 +134,7 @@ TEST(TextDecoding, UndecodableBytesAndAmbiguities) {
 // Sends each unit in [first, end) that has a code as the library does, back to back (each followed by `sep`
 // unless 0), and checks each comes back; Japanese U+00B7, sent as 0x2E, comes back as '.'.
 template <class Code>
-void expectRoundTrip(int language, uint32_t first, uint32_t end, Code code, char sep = 0) {
+void ExpectRoundTrip(int language, uint32_t first, uint32_t end, Code code, char sep = 0) {
   std::string bytes;
   std::u32string units;
   for (uint32_t u = first; u < end; ++u) {
@@ -144,7 +144,7 @@ void expectRoundTrip(int language, uint32_t first, uint32_t end, Code code, char
     }
   }
   std::u32string back;
-  syn::decodeText(language, bytes, back);
+  syn::DecodeText(language, bytes, back);
   ASSERT_GT(units.size(), 7000u);
   ASSERT_EQ(back.size(), units.size());
   const auto [unit, came] = std::mismatch(units.begin(), units.end(), back.begin());
@@ -155,10 +155,10 @@ void expectRoundTrip(int language, uint32_t first, uint32_t end, Code code, char
 // ones travel as their byte), every Japanese unit.
 TEST(TextDecoding, RoundTripsEveryCodeTheLibrarySends) {
   const auto hangul = [](uint32_t u) { return orven::codepage::kHangulCp949[u - 0xAC00]; };
-  expectRoundTrip(kKorean, 0xAC00, 0xD7A4, hangul);
-  expectRoundTrip(kKorean, 0xAC00, 0xD7A4, hangul, 'A');
-  expectRoundTrip(kChinese, 0x100, 0x10000, [](uint32_t u) { return orven::codepage::ChineseTable()[u]; });
-  expectRoundTrip(kJapanese, 0, 0x10000, [](uint32_t u) { return orven::codepage::JapaneseTable()[u]; });
+  ExpectRoundTrip(kKorean, 0xAC00, 0xD7A4, hangul);
+  ExpectRoundTrip(kKorean, 0xAC00, 0xD7A4, hangul, 'A');
+  ExpectRoundTrip(kChinese, 0x100, 0x10000, [](uint32_t u) { return orven::codepage::ChineseTable()[u]; });
+  ExpectRoundTrip(kJapanese, 0, 0x10000, [](uint32_t u) { return orven::codepage::JapaneseTable()[u]; });
 }
 
 // Our tags change the prosody from where they stand and vanish; any other complete tag vanishes too; a '<' that

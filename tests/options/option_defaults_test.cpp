@@ -27,15 +27,15 @@ TEST_F(ApplyDefaultsTest, DefaultsOfOneAreAppliedInOrder) {
                 call("SetChiTextFormat", "1"),         call("SetChiLipSync", "1"),
                 call("SetChiPauseLength", "250, 700"), call("SetChiReadGwalho", "1"),
                 call("SetChiSentDelimLF", "1")};
-  EXPECT_EQ(apply(orven::api::DefaultsFor::TextToFile), toFile);
+  EXPECT_EQ(apply(orven::api::DefaultsFor::kTextToFile), toFile);
   toFile.erase(toFile.begin() + 3);
-  EXPECT_EQ(apply(orven::api::DefaultsFor::Playback), toFile);
+  EXPECT_EQ(apply(orven::api::DefaultsFor::kPlayback), toFile);
   ORVN_Initialize();
   ORVN_SetCharSet(nullptr, 5);
   ORVN_SetTextFormat(nullptr, 0x101);  // stored as 1 through its low 8 bits
   ORVN_SetReadGwalho(nullptr, 0x101);  // a 32-bit option keeps its whole value
   ORVN_SetSentDelimLF(nullptr, 2);
-  EXPECT_EQ(apply(orven::api::DefaultsFor::TextToFile),
+  EXPECT_EQ(apply(orven::api::DefaultsFor::kTextToFile),
             (Log{call("SetChiTextFormat", "1"), call("SetChiPauseLength", "0, 0")}));
 }
 

@@ -19,20 +19,20 @@ class AudioDeviceTest : public ApiTest {
     ApiTest::SetUp();
     // The real devices, with the layer's polling sleeps shortened.
     SetDeviceServiceForTesting(nullptr, SleepLog::Sleep);
-    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes_);
-    window_ = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages_);
+    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
+    window = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages);
     LoadVoices(ORVN_ENGLISH);
   }
   void TearDown() override {
     ORVN_StopTTS();
-    ORVN_DestroyNotifyWindow(window_);
+    ORVN_DestroyNotifyWindow(window);
     ORVN_SetMessageBoxHandler(nullptr, nullptr);
     ORVN_SetAudioDevice(nullptr);
     SetDeviceServiceForTesting(nullptr, nullptr);
     ApiTest::TearDown();
   }
-  Recorder messages_, boxes_;
-  ORVN_WINDOW window_ = nullptr;
+  Recorder messages, boxes;
+  ORVN_WINDOW window = nullptr;
 };
 
 // What ALSA's file device writes is exactly what the engine synthesised.
@@ -42,9 +42,9 @@ TEST_F(AudioDeviceTest, AlsaFileDeviceReceivesTheSynthesisedAudio) {
   std::filesystem::remove(path);
   ASSERT_EQ(ORVN_SetAudioDevice(("file:FILE=" + path + ",FORMAT=raw").c_str()), 0);
   const char* text = "sound through alsa";
-  ASSERT_EQ(ORVN_PlayTTS(window_, 1, text, nullptr, ORVN_ENGLISH, 1), 0);
-  ASSERT_TRUE(messages_.WaitFor(2));
-  EXPECT_EQ(messages_.Seen(), (std::vector<std::string>{"1:1", "1:4"}));
+  ASSERT_EQ(ORVN_PlayTTS(window, 1, text, nullptr, ORVN_ENGLISH, 1), 0);
+  ASSERT_TRUE(messages.WaitFor(2));
+  EXPECT_EQ(messages.Seen(), (std::vector<std::string>{"1:1", "1:4"}));
 
   std::string expected;
   auto collect = [](void* out, ORVN_PcmChunk* chunk) -> int32_t {
@@ -58,7 +58,7 @@ TEST_F(AudioDeviceTest, AlsaFileDeviceReceivesTheSynthesisedAudio) {
   played << std::ifstream(path, std::ios::binary).rdbuf();
   EXPECT_EQ(played.str().size(), expected.size());
   EXPECT_TRUE(played.str() == expected);
-  EXPECT_EQ(boxes_.Seen(), std::vector<std::string>{});
+  EXPECT_EQ(boxes.Seen(), std::vector<std::string>{});
 }
 
 // Every buffer written to ALSA's null device and to the library's own comes back finished, in order, also across
@@ -112,8 +112,8 @@ TEST_F(AudioDeviceTest, PlatformDevicesFinishEveryBufferInOrder) {
 // A device that cannot be opened shows the open box and the playback does not start; a name too long is refused.
 TEST_F(AudioDeviceTest, UnknownDevicesAndLongNames) {
   ASSERT_EQ(ORVN_SetAudioDevice("no_such_alsa_device"), 0);
-  EXPECT_EQ(ORVN_PlayTTS(window_, 1, "a", nullptr, ORVN_ENGLISH, 0), 1);
-  EXPECT_EQ(boxes_.Seen(),
+  EXPECT_EQ(ORVN_PlayTTS(window, 1, "a", nullptr, ORVN_ENGLISH, 0), 1);
+  EXPECT_EQ(boxes.Seen(),
             std::vector<std::string>{"Wave Out Device Open Error !|The specified device ID is out of range."});
   EXPECT_EQ(ORVN_SetAudioDevice(std::string(256, 'x').c_str()), ORVN_ERR_INVALID_ARG);
   EXPECT_EQ(ORVN_SetAudioDevice(std::string(255, 'x').c_str()), 0);

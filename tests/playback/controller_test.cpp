@@ -22,28 +22,28 @@ class ControllerTest : public ApiTest {
  protected:
   void SetUp() override {
     ApiTest::SetUp();
-    fake_.Reset(true);
+    fake.Reset(true);
     SetDeviceServiceForTesting(&FakeWaveOut::kService, SleepLog::Sleep);
-    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes_);
-    ASSERT_NE(window_ = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages_), nullptr);
+    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
+    ASSERT_NE(window = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages), nullptr);
     LoadVoices(ORVN_ENGLISH);
   }
   void TearDown() override {
-    fake_.Hold(false);
+    fake.Hold(false);
     ORVN_StopTTS();
-    ORVN_DestroyNotifyWindow(window_);
+    ORVN_DestroyNotifyWindow(window);
     ORVN_SetMessageBoxHandler(nullptr, nullptr);
     SetDeviceServiceForTesting(nullptr, nullptr);
     ORVN_DeleteUserDict();
     ApiTest::TearDown();
   }
   int32_t Play(const std::string& text, int32_t speaker = 0, const char* tag = nullptr) {
-    return ORVN_PlayTTS(window_, kMessage, text.c_str(), tag, ORVN_ENGLISH, speaker);
+    return ORVN_PlayTTS(window, kMessage, text.c_str(), tag, ORVN_ENGLISH, speaker);
   }
   // The notifications once the final one (4 or -1) is in.
   std::vector<std::string> Ended(size_t count = 2) {
-    EXPECT_TRUE(messages_.WaitFor(count));
-    return messages_.Seen();
+    EXPECT_TRUE(messages.WaitFor(count));
+    return messages.Seen();
   }
   static std::string Synthesised(const std::string& text, int32_t speaker) {
     std::string pcm;
@@ -56,9 +56,9 @@ class ControllerTest : public ApiTest {
     ORVN_DeleteThread(channel);
     return pcm;
   }
-  FakeWaveOut& fake_ = FakeWaveOut::Get();
-  Recorder messages_, boxes_;
-  ORVN_WINDOW window_ = nullptr;
+  FakeWaveOut& fake = FakeWaveOut::Get();
+  Recorder messages, boxes;
+  ORVN_WINDOW window = nullptr;
 };
 
 // A failed check sets the last error and returns its code; a bad speaker is -14. Stop, pause and restart with
@@ -75,7 +75,7 @@ TEST_F(ControllerTest, RefusalsAndNothingToActOn) {
                       {"not loaded", 2, 0, "a", -10},    {"null text", 1, 0, nullptr, -6},
                       {"empty text", 1, 0, "", -6}};
   for (const Row& row : rows) {
-    EXPECT_EQ(ORVN_PlayTTS(window_, kMessage, row.text, nullptr, row.language, row.speaker), row.code) << row.call;
+    EXPECT_EQ(ORVN_PlayTTS(window, kMessage, row.text, nullptr, row.language, row.speaker), row.code) << row.call;
     EXPECT_EQ(ORVN_GetError(), row.code) << row.call;
   }
   ORVN_UnInitialize();
@@ -84,8 +84,8 @@ TEST_F(ControllerTest, RefusalsAndNothingToActOn) {
   ORVN_Initialize();
   for (auto call : {ORVN_StopTTS, ORVN_PauseTTS, ORVN_RestartTTS}) EXPECT_EQ(call(), 1);
   std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(messages_.Seen(), std::vector<std::string>{});
-  EXPECT_EQ(fake_.Calls(), std::vector<std::string>{});
+  EXPECT_EQ(messages.Seen(), std::vector<std::string>{});
+  EXPECT_EQ(fake.Calls(), std::vector<std::string>{});
 }
 
 // 1 and then 4; the device receives exactly what the engine synthesised, at the voice's rate and in chunks of one
@@ -93,18 +93,18 @@ TEST_F(ControllerTest, RefusalsAndNothingToActOn) {
 TEST_F(ControllerTest, APlaybackPlaysTheSynthesisedAudio) {
   for (auto [speaker, rate, chunk] : {std::tuple{0, 16000, 32000}, {1, 8000, 16000}}) {
     SCOPED_TRACE("speaker " + std::to_string(speaker));
-    messages_.Clear();
-    fake_.Reset(true);
+    messages.Clear();
+    fake.Reset(true);
     SynTest_ClearLog(ORVN_ENGLISH);
     const std::string text(40, 'b');  // 2.4 s
     ASSERT_EQ(Play(text, speaker), 0);
     EXPECT_EQ(Ended(), Notes({1, 4}));
-    EXPECT_EQ(fake_.Calls().front(), "open " + std::to_string(rate));
-    EXPECT_EQ(fake_.Calls().back(), "close");
+    EXPECT_EQ(fake.Calls().front(), "open " + std::to_string(rate));
+    EXPECT_EQ(fake.Calls().back(), "close");
     const Log sizes = CallsTo(ORVN_ENGLISH, "SetEngOutBufSize");
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_NE(sizes[0].find(", " + std::to_string(chunk) + ")"), std::string::npos) << sizes[0];
-    const std::string played = fake_.Played();
+    const std::string played = fake.Played();
     EXPECT_TRUE(played == Synthesised(text, speaker)) << played.size() << " bytes played";
   }
 }
@@ -122,7 +122,7 @@ TEST_F(ControllerTest, SetupCallsReachTheEngineInOrder) {
       "DeleteEngTTSThread ";
   for (const char* tag : {"<speed=\"120\">", "speed=120", static_cast<const char*>(nullptr)}) {
     SCOPED_TRACE(tag != nullptr ? tag : "no tag");
-    messages_.Clear();
+    messages.Clear();
     SynTest_ClearLog(ORVN_ENGLISH);
     ASSERT_EQ(Play(kShortText, 0, tag), 0);
     Ended();
@@ -143,40 +143,40 @@ TEST_F(ControllerTest, FailuresPostMinusOneOrReturnOne) {
   LoadVoices(ORVN_ENGLISH);
   ASSERT_EQ(Play("four"), 0);
   EXPECT_EQ(Ended(), Notes({1, -1}));
-  EXPECT_EQ(fake_.Calls(), (std::vector<std::string>{"open 16000", "close"}));
+  EXPECT_EQ(fake.Calls(), (std::vector<std::string>{"open 16000", "close"}));
 
-  messages_.Clear();
+  messages.Clear();
   SynTest_ForceResult("CreateEngTTSThread", 0);
   ASSERT_EQ(Play("abc"), 0);
   EXPECT_EQ(Ended(), Notes({1, -1}));
   SynTest_ClearForced("CreateEngTTSThread");
 
-  messages_.Clear();
+  messages.Clear();
   SynTest_ForceDbStatus(ORVN_ENGLISH, 0, -1);
   EXPECT_EQ(Play("abc"), 1);
-  EXPECT_EQ(boxes_.Seen(), std::vector<std::string>{"Wave Out Device Open Error !|The system attempted to open with "
+  EXPECT_EQ(boxes.Seen(), std::vector<std::string>{"Wave Out Device Open Error !|The system attempted to open with "
                                                     "an unsupported wave format"});
   std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(messages_.Seen(), std::vector<std::string>{});
+  EXPECT_EQ(messages.Seen(), std::vector<std::string>{});
 }
 
 // Pause posts 2 and pauses the device, restart posts 3; a stop while paused resets the device instead of draining
 // it and returns once the final notification is out.
 TEST_F(ControllerTest, PauseRestartAndStop) {
-  fake_.Hold(true);
+  fake.Hold(true);
   ASSERT_EQ(Play(kLongText), 0);
   EXPECT_EQ(ORVN_PauseTTS(), 0);
   EXPECT_EQ(ORVN_RestartTTS(), 0);
   EXPECT_EQ(ORVN_RestartTTS(), 1) << "not paused any more";
   EXPECT_EQ(ORVN_PauseTTS(), 0);
-  ASSERT_TRUE(Eventually([&] { return fake_.Count("write") == 18; })) << "the ring is full";
+  ASSERT_TRUE(Eventually([&] { return fake.Count("write") == 18; })) << "the ring is full";
   EXPECT_EQ(ORVN_StopTTS(), 0);
   const std::vector<std::string> seen = Ended(5);
   EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + 4), Notes({1, 2, 3, 2}));
   EXPECT_TRUE(seen[4] == "7:4" || seen[4] == "7:-1") << seen[4];
-  EXPECT_EQ(fake_.Count("pause"), 2);
-  EXPECT_EQ(fake_.Count("reset"), 1);
-  EXPECT_EQ(fake_.Calls().back(), "close");
+  EXPECT_EQ(fake.Count("pause"), 2);
+  EXPECT_EQ(fake.Count("reset"), 1);
+  EXPECT_EQ(fake.Calls().back(), "close");
   EXPECT_EQ(ORVN_RestartTTS(), 1) << "the stop ended the pause";
   EXPECT_EQ(ORVN_StopTTS(), 1);
 }
@@ -184,16 +184,16 @@ TEST_F(ControllerTest, PauseRestartAndStop) {
 // A new playback stops the running one first: the old one's final notification comes before the new one's 1.
 // Uninitialising stops a playback too, and its channel is released.
 TEST_F(ControllerTest, ANewPlaybackOrUninitialisingStopsTheOldOne) {
-  fake_.Hold(true);
-  ASSERT_EQ(ORVN_PlayTTS(window_, 100, kLongText.c_str(), nullptr, ORVN_ENGLISH, 0), 0);
-  ASSERT_EQ(ORVN_PlayTTS(window_, 200, kLongText.c_str(), nullptr, ORVN_ENGLISH, 0), 0);
-  ASSERT_TRUE(messages_.WaitFor(3));
-  const std::vector<std::string> seen = messages_.Seen();
+  fake.Hold(true);
+  ASSERT_EQ(ORVN_PlayTTS(window, 100, kLongText.c_str(), nullptr, ORVN_ENGLISH, 0), 0);
+  ASSERT_EQ(ORVN_PlayTTS(window, 200, kLongText.c_str(), nullptr, ORVN_ENGLISH, 0), 0);
+  ASSERT_TRUE(messages.WaitFor(3));
+  const std::vector<std::string> seen = messages.Seen();
   EXPECT_EQ(seen[0], "100:1");
   EXPECT_TRUE(seen[1] == "100:4" || seen[1] == "100:-1") << seen[1];
   EXPECT_EQ(seen[2], "200:1");
   ORVN_UnInitialize();
-  EXPECT_TRUE(messages_.WaitFor(4));
+  EXPECT_TRUE(messages.WaitFor(4));
   EXPECT_EQ(ORVN_StopTTS(), 1) << "nothing plays any more";
   ORVN_Initialize();
   EXPECT_EQ(ChannelInfo(ORVN_ENGLISH, 0), Counts({0, 64}));

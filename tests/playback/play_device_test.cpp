@@ -14,29 +14,29 @@ class PlayDeviceTest : public ::testing::Test {
   void SetUp() override {
     FakeWaveOut::Get().Reset(false);
     SetDeviceServiceForTesting(&FakeWaveOut::kService, SleepLog::Sleep);
-    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes_);
+    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
     SleepLog::Clear();
   }
   void TearDown() override {
-    if (device_ != nullptr) {
-      PlayDeviceAbort(device_);
-      PlayDeviceClose(device_);
+    if (device != nullptr) {
+      PlayDeviceAbort(device);
+      PlayDeviceClose(device);
     }
     ORVN_SetMessageBoxHandler(nullptr, nullptr);
     SetDeviceServiceForTesting(nullptr, nullptr);
   }
   DeviceHandle Open(int32_t rate = 16000) {
-    device_ = PlayDeviceOpen(rate);
-    return device_;
+    device = PlayDeviceOpen(rate);
+    return device;
   }
   // Writes `count` bytes on a thread of its own, as the engine's thread would.
   std::thread Writer(int32_t count) {
-    return std::thread([this, count] { PlayDeviceWrite(device_, pcm_.data(), count); });
+    return std::thread([this, count] { PlayDeviceWrite(device, pcm.data(), count); });
   }
-  FakeWaveOut& fake_ = FakeWaveOut::Get();
-  Recorder boxes_;
-  DeviceHandle device_ = nullptr;
-  std::vector<char> pcm_ = std::vector<char>(20 * kSlotBytes, 'p');
+  FakeWaveOut& fake = FakeWaveOut::Get();
+  Recorder boxes;
+  DeviceHandle device = nullptr;
+  std::vector<char> pcm = std::vector<char>(20 * kSlotBytes, 'p');
 };
 
 TEST(PlayDeviceTextTest, ErrorTextsAndSlotTimes) {
@@ -73,30 +73,30 @@ TEST(PlayDeviceTextTest, ErrorTextsAndSlotTimes) {
 TEST_F(PlayDeviceTest, TheNineteenthPieceWaitsForACompletion) {
   Open(16000);
   std::thread writer = Writer(19 * kSlotBytes);
-  ASSERT_TRUE(Eventually([&] { return fake_.Count("write") == 18 && !SleepLog::Taken().empty(); }));
+  ASSERT_TRUE(Eventually([&] { return fake.Count("write") == 18 && !SleepLog::Taken().empty(); }));
   std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(fake_.Count("write"), 18);
+  EXPECT_EQ(fake.Count("write"), 18);
   EXPECT_EQ(SleepLog::Taken().front(), 1500);
-  fake_.Finish(1);
+  fake.Finish(1);
   writer.join();
-  EXPECT_EQ(fake_.Count("write"), 19);
+  EXPECT_EQ(fake.Count("write"), 19);
   EXPECT_EQ(DeviceCountersForTesting().writeIndex, 0) << "19 slots on from 1";
-  EXPECT_EQ(fake_.Calls().back(), "write 16000");
+  EXPECT_EQ(fake.Calls().back(), "write 16000");
 }
 
 // A chunk is cut into slot-sized pieces; a zero count queues nothing and keeps a raised abort.
 TEST_F(PlayDeviceTest, AChunkIsQueuedInSlotSizedPieces) {
   Open();
-  PlayDeviceWrite(device_, pcm_.data(), 40000);
+  PlayDeviceWrite(device, pcm.data(), 40000);
   const std::vector<std::string> pieces = {"prepare 16000", "write 16000", "prepare 16000",
                                            "write 16000",   "prepare 8000",  "write 8000"};
-  EXPECT_EQ(fake_.Calls(), [&] { auto c = pieces; c.insert(c.begin(), "open 16000"); return c; }());
+  EXPECT_EQ(fake.Calls(), [&] { auto c = pieces; c.insert(c.begin(), "open 16000"); return c; }());
   EXPECT_EQ(DeviceCountersForTesting().writeIndex, 4);
-  EXPECT_EQ(fake_.Played(), std::string(pcm_.begin(), pcm_.begin() + 40000));
-  PlayDeviceAbort(device_);
-  PlayDeviceWrite(device_, pcm_.data(), 0);
+  EXPECT_EQ(fake.Played(), std::string(pcm.begin(), pcm.begin() + 40000));
+  PlayDeviceAbort(device);
+  PlayDeviceWrite(device, pcm.data(), 0);
   EXPECT_EQ(DeviceCountersForTesting().aborted, 1);
-  EXPECT_EQ(fake_.Count("write"), 3);
+  EXPECT_EQ(fake.Count("write"), 3);
 }
 
 // Each failing call shows its caption with the text of its code and has its own consequence.
@@ -120,14 +120,14 @@ TEST_F(PlayDeviceTest, EveryFailureShowsItsBox) {
     const std::string call = row.call;
     SCOPED_TRACE(call + " failing with " + std::to_string(row.code));
     SetUp();
-    boxes_.Clear();
-    fake_.Fail(call, row.code);
+    boxes.Clear();
+    fake.Fail(call, row.code);
     DeviceHandle device = PlayDeviceOpen(16000);
     int32_t result = -1;
     if (call == "prepare" || call == "write") {
-      PlayDeviceWrite(device, pcm_.data(), 40000);
+      PlayDeviceWrite(device, pcm.data(), 40000);
       // A failure drops the rest of the chunk and leaves the write index; code 33 counts as written.
-      EXPECT_EQ(fake_.Count("prepare"), row.code == 33 ? 3 : 1);
+      EXPECT_EQ(fake.Count("prepare"), row.code == 33 ? 3 : 1);
       EXPECT_EQ(DeviceCountersForTesting().writeIndex, row.code == 33 ? 4 : 1);
     }
     if (call == "pause") result = PlayDevicePause(device);
@@ -138,8 +138,8 @@ TEST_F(PlayDeviceTest, EveryFailureShowsItsBox) {
     if (result != -1) {
       EXPECT_EQ(result, 0);
     }
-    EXPECT_EQ(boxes_.Seen(), row.box[0] ? std::vector<std::string>{row.box} : std::vector<std::string>{});
-    fake_.ClearFailures();
+    EXPECT_EQ(boxes.Seen(), row.box[0] ? std::vector<std::string>{row.box} : std::vector<std::string>{});
+    fake.ClearFailures();
     if (call != "close" && call != "open") {
       PlayDeviceAbort(device);
       EXPECT_EQ(PlayDeviceClose(device), 1);
@@ -149,8 +149,8 @@ TEST_F(PlayDeviceTest, EveryFailureShowsItsBox) {
 
 TEST_F(PlayDeviceTest, ANonPositiveRateIsRefusedAsABadFormat) {
   EXPECT_EQ(Open(0), nullptr);
-  EXPECT_EQ(fake_.Calls(), std::vector<std::string>{});
-  EXPECT_EQ(boxes_.Seen(), std::vector<std::string>{
+  EXPECT_EQ(fake.Calls(), std::vector<std::string>{});
+  EXPECT_EQ(boxes.Seen(), std::vector<std::string>{
                                "Wave Out Device Open Error !|The system attempted to open with an unsupported wave "
                                "format"});
 }
@@ -162,24 +162,24 @@ TEST_F(PlayDeviceTest, CloseDrainsOrResets) {
     SCOPED_TRACE(abort ? "aborted" : "draining");
     SetUp();
     Open();
-    PlayDeviceWrite(device_, pcm_.data(), 3 * kSlotBytes);
-    if (abort) PlayDeviceAbort(device_);
-    std::thread closer([&] { EXPECT_EQ(PlayDeviceClose(device_), 1); });
+    PlayDeviceWrite(device, pcm.data(), 3 * kSlotBytes);
+    if (abort) PlayDeviceAbort(device);
+    std::thread closer([&] { EXPECT_EQ(PlayDeviceClose(device), 1); });
     if (!abort) {
       ASSERT_TRUE(Eventually([] { return SleepLog::Taken().size() >= 2; }));
       EXPECT_EQ(SleepLog::Taken().back(), 500) << "polls once per slot time";
-      EXPECT_EQ(fake_.Count("close"), 0);
-      fake_.Finish(3);
+      EXPECT_EQ(fake.Count("close"), 0);
+      fake.Finish(3);
     }
     closer.join();
-    device_ = nullptr;
-    const std::vector<std::string> calls = fake_.Calls();
+    device = nullptr;
+    const std::vector<std::string> calls = fake.Calls();
     const std::vector<std::string> tail(calls.begin() + 7, calls.end());
     const std::vector<std::string> unprepareAndClose = {"unprepare 16000", "unprepare 16000", "unprepare 16000",
                                                         "close"};
     EXPECT_EQ(tail, abort ? [&] { auto t = unprepareAndClose; t.insert(t.begin(), "reset"); return t; }()
                           : unprepareAndClose);
-    EXPECT_EQ(boxes_.Seen(), std::vector<std::string>{});
+    EXPECT_EQ(boxes.Seen(), std::vector<std::string>{});
   }
 }
 
@@ -187,38 +187,38 @@ TEST_F(PlayDeviceTest, CloseDrainsOrResets) {
 // three slot times, dropping the rest of its chunk, and the close then resets the paused device.
 TEST_F(PlayDeviceTest, PauseHoldsTheDrainAndAbortFreesTheWriter) {
   Open();
-  fake_.Reset(true);
-  PlayDeviceWrite(device_, pcm_.data(), 2 * kSlotBytes);
+  fake.Reset(true);
+  PlayDeviceWrite(device, pcm.data(), 2 * kSlotBytes);
   ASSERT_TRUE(Eventually([] { return DeviceCountersForTesting().doneIndex == 2; }));
-  EXPECT_EQ(PlayDevicePause(device_), 1);
-  PlayDeviceWrite(device_, pcm_.data(), kSlotBytes);
+  EXPECT_EQ(PlayDevicePause(device), 1);
+  PlayDeviceWrite(device, pcm.data(), kSlotBytes);
   std::thread drain([] { PlayDeviceDrain(); });
   std::this_thread::sleep_for(30ms);
   EXPECT_EQ(DeviceCountersForTesting().queued, 1) << "still draining";
-  EXPECT_EQ(PlayDeviceRestart(device_), 1);
+  EXPECT_EQ(PlayDeviceRestart(device), 1);
   drain.join();
   EXPECT_EQ(DeviceCountersForTesting().queued, 0);
 
-  PlayDevicePause(device_);
+  PlayDevicePause(device);
   std::thread writer = Writer(20 * kSlotBytes);
   ASSERT_TRUE(Eventually([] { return !SleepLog::Taken().empty() && SleepLog::Taken().back() == 1500; }));
   const size_t sleepsBefore = SleepLog::Taken().size();
-  const int writes = fake_.Count("write");
-  EXPECT_EQ(PlayDeviceAbort(device_), 1);
+  const int writes = fake.Count("write");
+  EXPECT_EQ(PlayDeviceAbort(device), 1);
   writer.join();
   const std::vector<int32_t> sleeps = SleepLog::Taken();
   EXPECT_LE(std::count(sleeps.begin() + static_cast<long>(sleepsBefore), sleeps.end(), 1500), 1);
-  EXPECT_EQ(fake_.Count("write"), writes);
-  EXPECT_EQ(PlayDeviceClose(device_), 1);
-  EXPECT_EQ(fake_.Count("reset"), 1);
-  device_ = nullptr;
+  EXPECT_EQ(fake.Count("write"), writes);
+  EXPECT_EQ(PlayDeviceClose(device), 1);
+  EXPECT_EQ(fake.Count("reset"), 1);
+  device = nullptr;
 }
 
 TEST_F(PlayDeviceTest, NoDeviceMeansNothingToDo) {
-  PlayDeviceWrite(nullptr, pcm_.data(), 100);
+  PlayDeviceWrite(nullptr, pcm.data(), 100);
   EXPECT_EQ(PlayDeviceAbort(nullptr), 1);
   EXPECT_EQ(PlayDeviceClose(nullptr), 1);
-  EXPECT_EQ(fake_.Calls(), std::vector<std::string>{});
+  EXPECT_EQ(fake.Calls(), std::vector<std::string>{});
   EXPECT_EQ(SleepLog::Taken(), std::vector<int32_t>{});
 }
 

@@ -211,8 +211,8 @@ void CompareAll(const std::string& in) {
 // Weights of the eight kinds of piece below: arbitrary bytes, byte classes, all lengths, tags, 3-byte runs.
 constexpr double kMixes[][8] = {{1}, {0, 1}, {0, 0, 2, 0, 1, 2, 6, 1}, {0, 0, 6, 3, 1}, {0, 0, 1, 0, 0, 16, 1, 1}};
 
-std::mt19937 rng;
-unsigned Pick(unsigned lo, unsigned hi) { return std::uniform_int_distribution<unsigned>(lo, hi)(rng); }
+std::mt19937 g_rng;
+unsigned Pick(unsigned lo, unsigned hi) { return std::uniform_int_distribution<unsigned>(lo, hi)(g_rng); }
 
 // At least n bytes of: a byte; a class byte; letters; a tag; a bracket; CJK; 2-6 byte forms; special characters.
 std::string Random(size_t n, const double (&mix)[8]) {
@@ -222,7 +222,7 @@ std::string Random(size_t n, const double (&mix)[8]) {
   std::discrete_distribution<int> kind(std::begin(mix), std::end(mix));
   std::string s;
   while (s.size() < n) {
-    switch (kind(rng)) {  // clang-format off
+    switch (kind(g_rng)) {  // clang-format off
       case 0: s += static_cast<char>(Pick(1, 255)); break;
       case 1: s += kClasses[Pick(0, sizeof kClasses - 2)]; break;
       case 2: s.append(Pick(1, 12), static_cast<char>(Pick('a', 'z'))); break;
@@ -259,7 +259,7 @@ TEST(Differential, ExhaustiveShortTextsAndForms) {
 
 // Every length to 64 (the fast paths' 8-, 16- and 64-byte blocks), then longer; cut anywhere, one byte spoiled.
 TEST(Differential, RandomTexts) {
-  rng.seed(20240611);
+  g_rng.seed(20240611);
   for (int round = 0; round < 12000; ++round) {
     const size_t n = round < 9750 ? round % 65 : Pick(65, 900);
     for (const auto& mix : kMixes) {
@@ -273,7 +273,7 @@ TEST(Differential, RandomTexts) {
 
 // Huge texts copied in 16 KiB chunks: a fault near a chunk boundary, late in the text or cut at the end.
 TEST(Differential, LongTextsAcrossCopyChunks) {
-  rng.seed(4096);
+  g_rng.seed(4096);
   constexpr size_t kChunk = 16384;
   for (int round = 0; round < 30; ++round) {
     std::string text = Random(Pick(2 * kChunk - 200, 3 * kChunk + 200), kMixes[round % 3 == 2 ? 3 : 4]);

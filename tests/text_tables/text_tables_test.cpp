@@ -78,26 +78,26 @@ TEST(TextTables, ChineseIsCp936PlusTheAdditions) {
   const uint16_t* zh = ChineseTable();
   std::set<uint16_t> seen;
   std::map<std::pair<Area, uint16_t>, uint32_t> added;  // (area, code) -> unit, in fill order
-  int per_area[kNotAdded] = {}, later_edition = 0;
+  int perArea[kNotAdded] = {}, laterEdition = 0;
   for (uint32_t u = 0; u < 0x10000; ++u) {
     if (In(u, 0xD800, 0xDFFF)) continue;
     const uint16_t code = zh[u], cp936 = Encode("CP936", u);
     const Area area = AreaOf(code);
     EXPECT_TRUE(code == kNone || seen.insert(code).second) << std::hex << "code " << code << " repeated at U+" << u;
     if (area != kNotAdded) {
-      ++per_area[area];
+      ++perArea[area];
       if (area != kFeRow) added[{area, code}] = u;
       EXPECT_EQ(cp936, kNone) << std::hex << "U+" << u << " is in code page 936";
       // The FE row as GB 18030 decodes it, but for up to 14 codes that later editions moved out of private use.
       const uint32_t c = area == kFeRow ? Decode("GB18030", code) : u;
-      later_edition += c != u;
+      laterEdition += c != u;
       EXPECT_TRUE(c == u || (In(u, 0xE000, 0xF8FF) && (In(c, 0x9FB4, 0x9FBB) || c > 0xFFFF))) << std::hex << u;
     } else {
       EXPECT_EQ(code, u < 0x80 ? kNone : cp936) << std::hex << "U+" << u;  // ASCII entries are never read
     }
   }
-  EXPECT_EQ(std::vector<int>(per_area, per_area + kNotAdded), (std::vector<int>{564, 658, 580, 80}));
-  EXPECT_LE(later_edition, 14);
+  EXPECT_EQ(std::vector<int>(perArea, perArea + kNotAdded), (std::vector<int>{564, 658, 580, 80}));
+  EXPECT_LE(laterEdition, 14);
   std::vector<uint32_t> units;  // ascending through AA..AF, F8..FE, A1..A7, starting with U+1200..U+14CE
   for (const auto& entry : added) units.push_back(entry.second);
   EXPECT_TRUE(std::is_sorted(units.begin(), units.end()));
@@ -107,42 +107,42 @@ TEST(TextTables, ChineseIsCp936PlusTheAdditions) {
 TEST(TextTables, JapaneseIsCp932PlusTheAdditions) {
   const uint16_t* ja = JapaneseTable();
   // glibc's one-way mappings (their codes decode as other characters) stay unmapped.
-  const std::set<uint32_t> one_way = {0xA2, 0xA3, 0xA5, 0xAC, 0x203E, 0x2014, 0x2016, 0x2212, 0x301C};
-  uint16_t next_added = 0xF040;
+  const std::set<uint32_t> oneWay = {0xA2, 0xA3, 0xA5, 0xAC, 0x203E, 0x2014, 0x2016, 0x2212, 0x301C};
+  uint16_t nextAdded = 0xF040;
   for (uint32_t u = 0; u < 0x10000; ++u) {
     if (In(u, 0xD800, 0xDFFF)) continue;
     const uint16_t code = ja[u], cp932 = Encode("CP932", u);
     const unsigned l = code >> 8, t = code & 0xFF;
     if (In(l, 0xF0, 0xF9)) {
       // 268 ideographs cp932 lacks, from F0 40 on ascending; between the fixed ends, kanji that are also hanja.
-      EXPECT_EQ(code, next_added) << std::hex << "U+" << u;
-      next_added = uint16_t(t == 0xFC ? (code & 0xFF00) + 0x140 : code + (t == 0x7E ? 2 : 1));
+      EXPECT_EQ(code, nextAdded) << std::hex << "U+" << u;
+      nextAdded = uint16_t(t == 0xFC ? (code & 0xFF00) + 0x140 : code + (t == 0x7E ? 2 : 1));
       EXPECT_EQ(cp932, kNone) << std::hex << "U+" << u;
       const bool hanja = Encode("SHIFT_JISX0213", u) > 0xFF && Encode("CP949", u) != kNone;
       EXPECT_TRUE(hanja || u == 0x4FCF || u == 0xFA06) << std::hex << "U+" << u;
     } else if (u < 0x80 || In(u, 0xFF61, 0xFF9F)) {  // single bytes
       EXPECT_EQ(code, u < 0x80 ? u : u - 0xFF61 + 0xA1) << std::hex << "U+" << u;
-    } else if (u == 0xB7 || one_way.count(u) || In(u, 0xE000, 0xE757)) {
+    } else if (u == 0xB7 || oneWay.count(u) || In(u, 0xE000, 0xE757)) {
       EXPECT_EQ(code, u == 0xB7 ? 0x2E : kNone) << std::hex << "U+" << u;
     } else {
       EXPECT_EQ(code, cp932) << std::hex << "U+" << u;
     }
   }
-  EXPECT_EQ(next_added, 0xF191);  // F0 40..F1 90: 268 codes
+  EXPECT_EQ(nextAdded, 0xF191);  // F0 40..F1 90: 268 codes
 }
 
 // Among a character's cp932 codes: JIS X 0208, then NEC row 13, IBM extension, NEC-selected IBM extension.
 TEST(TextTables, JapanesePrefersAmongCp932Duplicates) {
   const auto rank = [](unsigned l) { return l == 0x87 ? 1 : In(l, 0xFA, 0xFC) ? 2 : In(l, 0xED, 0xEE) ? 3 : 0; };
   const uint16_t* ja = JapaneseTable();
-  std::map<uint32_t, std::vector<uint16_t>> codes_of;
+  std::map<uint32_t, std::vector<uint16_t>> codesOf;
   for (unsigned code = 0x8140; code <= 0xFCFC; ++code) {
     const unsigned l = code >> 8, t = code & 0xFF;
     if (!(In(l, 0x81, 0x9F) || In(l, 0xE0, 0xFC)) || !In(t, 0x40, 0xFC) || t == 0x7F) continue;
-    if (const uint32_t c = Decode("CP932", uint16_t(code))) codes_of[c].push_back(uint16_t(code));
+    if (const uint32_t c = Decode("CP932", uint16_t(code))) codesOf[c].push_back(uint16_t(code));
   }
   int duplicated = 0;
-  for (const auto& [c, codes] : codes_of) {
+  for (const auto& [c, codes] : codesOf) {
     if (codes.size() < 2) continue;
     ++duplicated;
     const auto best = *std::ranges::min_element(codes, {}, [&](unsigned code) { return rank(code >> 8); });

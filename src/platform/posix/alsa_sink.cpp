@@ -39,7 +39,7 @@ struct Alsa {
 
 // Loaded once and kept for the life of the process.
 const Alsa& LoadAlsa() {
-  static const Alsa alsa = [] {
+  static const Alsa kAlsa = [] {
     Alsa a;
     void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return a;
@@ -52,7 +52,7 @@ const Alsa& LoadAlsa() {
     a.loaded = complete;
     return a;
   }();
-  return alsa;
+  return kAlsa;
 }
 
 class AlsaSink final : public AudioSink {
