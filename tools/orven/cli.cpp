@@ -388,7 +388,7 @@ std::string TemporaryNameBeside(const std::string& path) {
 FileOutcome SpeakToFile(const FileRequest& request) {
   FileOutcome outcome;
   const std::string& name = request.label.empty() ? request.path : request.label;
-  const std::string temporary = TemporaryNameBeside(request.path);
+  const std::string temporary = request.temporary.empty() ? TemporaryNameBeside(request.path) : request.temporary;
   const OutputFormat& format = request.format;
   const int32_t result = ORVN_TextToFile(request.voice.language, request.voice.speaker, format.fileType,
                                          format.encoding, format.rate, request.text.c_str(), temporary.c_str(),

@@ -162,6 +162,7 @@ struct FileRequest {
   std::string attributes;  // empty: none
   std::string dictionary;  // empty: none
   std::string label;       // names the output in messages; empty: the path
+  std::string temporary;   // the name written first; empty: one made by TemporaryNameBeside
 };
 
 struct FileOutcome {

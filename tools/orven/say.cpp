@@ -1,5 +1,6 @@
 // orven say and orven play: one text, into a file, to standard output, or aloud.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -247,6 +248,17 @@ int RunSpeak(const char* verb, bool outputs, int argc, char** argv) {
   } else {
     request.path = o.output;
   }
+  // Ctrl-C cannot stop a file entry; it ends the process with nothing left behind.
+  request.temporary = TemporaryNameBeside(request.path);
+  InterruptWatcher* watcher = nullptr;
+  InterruptWatcher interrupts([&] {
+    std::error_code ignored;
+    std::filesystem::remove(request.temporary, ignored);
+    if (o.toStdout) std::filesystem::remove(request.path, ignored);
+    if (watcher != nullptr) watcher->ExitAsInterrupted();
+    std::_Exit(kExitFailure);
+  });
+  watcher = &interrupts;
   const FileOutcome outcome = SpeakToFile(request);
   bool ok = outcome.error.empty();
   if (!ok) error = outcome.error;
