@@ -197,8 +197,9 @@ class Progress {
   // Redraws the bar now and then until every job has finished.
   void ShowUntilDone() {
     std::unique_lock lock(mutex_);
-    while (done_ < total_) {
-      if (terminal_) Draw();
+    for (;;) {
+      if (terminal_) Draw();  // at least once, however fast the jobs are
+      if (done_ >= total_) break;
       changed_.wait_for(lock, std::chrono::milliseconds(100));
     }
     ClearLine();
@@ -223,12 +224,13 @@ class Progress {
   void Draw() {
     constexpr std::size_t kWidth = 24;
     const double elapsed = Elapsed();
-    const std::size_t filled = total_ == 0 ? kWidth : done_ * kWidth / total_;
-    const double rate = elapsed > 0 ? static_cast<double>(done_) / elapsed : 0.0;
-    const std::string left = rate > 0 ? Clock(static_cast<double>(total_ - done_) / rate) : "-:--";
+    const std::size_t done = std::min(done_, total_);  // jobs under way still finish after a Cancel
+    const std::size_t filled = total_ == 0 ? kWidth : done * kWidth / total_;
+    const double rate = elapsed > 0 ? static_cast<double>(done) / elapsed : 0.0;
+    const std::string left = rate > 0 ? Clock(static_cast<double>(total_ - done) / rate) : "-:--";
     char line[160];
     std::snprintf(line, sizeof line, "\r[%s%s] %zu/%zu  %.1f prompts/s  %s left", std::string(filled, '#').c_str(),
-                  std::string(kWidth - filled, '.').c_str(), done_, total_, rate, left.c_str());
+                  std::string(kWidth - filled, '.').c_str(), done, total_, rate, left.c_str());
     const std::size_t length = std::strlen(line);
     std::fprintf(stderr, "%s%*s", line, static_cast<int>(shown_ > length ? shown_ - length : 0), "");
     std::fflush(stderr);

@@ -109,6 +109,11 @@ int RunMix(int argc, char** argv) {
   if (!type) type = FileTypeFromExtension(output);
   if (!type) type = FileTypeFromExtension(first);
   if (!type) return UsageError("mix", "cannot tell the type of '" + output + "' from its name: give -t");
+  const auto unmixable = [&](int32_t chosen) {
+    return UsageError("mix", std::string("only pcm16 and pcm8 audio can be mixed, not ") + EncodingName(chosen) +
+                                 ": --append joins any encoding");
+  };
+  if (!append && encoding && *encoding != kPcm16 && *encoding != kPcm8) return unmixable(*encoding);
 
   for (const std::string* input : {&first, &second}) {
     if (std::FILE* stream = std::fopen(input->c_str(), "rb")) {
@@ -126,9 +131,7 @@ int RunMix(int argc, char** argv) {
     return kExitFailure;
   }
   const int32_t chosenEncoding = encoding.value_or(headerEncoding);
-  if (!append && chosenEncoding != kPcm16 && chosenEncoding != kPcm8)
-    return UsageError("mix", std::string("only pcm16 and pcm8 audio can be mixed, not ") +
-                                 EncodingName(chosenEncoding) + ": --append joins any encoding");
+  if (!append && chosenEncoding != kPcm16 && chosenEncoding != kPcm8) return unmixable(chosenEncoding);
 
   const std::string temporary = TemporaryNameBeside(output);
   std::error_code ignored;
