@@ -158,6 +158,18 @@ class FormatTests(ToolCase):
                     self.assertEqual(data[:4], magic, call)
                 self.assertAlmostEqual(len(data) - header, len(pcm) * ratio, delta=8, msg=call)
 
+    def test_ctrl_c_leaves_no_file(self):
+        (self.dir / "long.txt").write_text("A long text to speak. " * 20000)
+        process = subprocess.Popen([TOOL, "say", "--voices", VOICES, "-v", "en:9", "-w", "long.wav", "-f",
+                                    "long.txt"], cwd=self.dir, stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 60
+        while self.files() == ["long.txt"] and time.monotonic() < deadline:
+            time.sleep(0.01)  # until the temporary file is being written
+        process.send_signal(signal.SIGINT)
+        _, stderr = process.communicate(timeout=60)
+        self.assertEqual(process.returncode, -signal.SIGINT, stderr.decode())
+        self.assertEqual(self.files(), ["long.txt"])
+
     def test_wav_header_carries_the_asked_format(self):
         rows = [("pcm16 16000", [], 1, 16, 16000), ("mulaw 8000", ["-e", "mulaw", "-r", "8000"], 7, 8, 8000),
                 ("alaw 11025", ["-e", "alaw", "-r", "11025"], 6, 8, 11025), ("pcm8", ["-e", "pcm8"], 1, 8, 16000)]
@@ -185,12 +197,37 @@ class FormatTests(ToolCase):
                 self.assertEqual(result.stderr, b"", call)
 
 
+class OptionTests(ToolCase):
+    """Every spelling of an option means the same, and every voice setting reaches the audio."""
+
+    def test_spellings_and_settings(self):
+        (self.dir / "words.dict").write_text("cat\tdog\n")
+        self.assertExit(self.say("-w", "plain.wav", "cat"), 0, "plain")
+        plain = (self.dir / "plain.wav").read_bytes()
+        rows = [
+            # (call, arguments in one spelling, in another, whether the audio differs from plain; None: unknown)
+            ("volume", ["-a", "150", "cat"], ["--volume=150", "cat"], True),
+            ("speed", ["-s150", "cat"], ["--speed", "150", "cat"], True),
+            ("pitch after the text", ["-p", "90", "cat"], ["cat", "--pitch=90"], True),
+            ("dictionary", ["--dict", "words.dict", "cat"], ["--dict=words.dict", "--", "cat"], True),
+            ("voice names", ["-v", "en", "cat"], ["-v", "ENGLISH:0", "cat"], None),
+        ]
+        for call, first, second, differs in rows:
+            with self.subTest(call=call):
+                self.assertExit(self.say("-w", "one.wav", *first), 0, call)
+                self.assertExit(self.say("-w", "two.wav", *second), 0, call)
+                one = (self.dir / "one.wav").read_bytes()
+                self.assertEqual((self.dir / "two.wav").read_bytes(), one, call)
+                if differs is not None:
+                    self.assertEqual(one != plain, differs, call)
+
+
 class BatchTests(ToolCase):
     """Prompt sets: bad lines are reported by number, the rest is written whole, progress only on a terminal."""
 
-    def write_jobs(self, lines):
+    def write_jobs(self, lines, end="\n"):
         (self.dir / "out").mkdir()
-        (self.dir / "jobs.tsv").write_text("".join(line + "\n" for line in lines))
+        (self.dir / "jobs.tsv").write_bytes("".join(line + end for line in lines).encode())
 
     def test_good_and_bad_lines(self):
         lines = [
@@ -208,7 +245,7 @@ class BatchTests(ToolCase):
             "out/rate.wav\ten:9\tHigh\trate=44100",                        # 12 bad
             "out/key.wav\ten:9\tKey\tloudness=3",                          # 13 bad
         ]
-        self.write_jobs(lines)
+        self.write_jobs(lines, end="\r\n")
         result = run("batch", "-j", "2", "--voices", VOICES, "jobs.tsv", cwd=self.dir)
         self.assertExit(result, 1, "batch")
         stderr = result.stderr.decode()
@@ -243,6 +280,22 @@ class BatchTests(ToolCase):
         self.assertExit(terminal, 0, "batch on a terminal")
         self.assertRegex(terminal.stdout.decode(), r"\r\[[#.]+\] \d+/30 ")
         self.assertIn("30 of 30 prompts written", terminal.stdout.decode())
+
+    def test_ctrl_c_finishes_the_prompts_under_way_and_stops(self):
+        self.write_jobs([f"out/p{i}.wav\ten:9\t{'A longer prompt to speak. ' * 8}" for i in range(4000)])
+        process = subprocess.Popen([TOOL, "batch", "-j", "2", "--voices", VOICES, "jobs.tsv"], cwd=self.dir,
+                                   stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 60
+        while not any((self.dir / "out").iterdir()) and time.monotonic() < deadline:
+            time.sleep(0.01)  # until prompts are being written
+        process.send_signal(signal.SIGINT)
+        _, stderr = process.communicate(timeout=60)
+        self.assertEqual(process.returncode, -signal.SIGINT, stderr.decode())
+        self.assertIn("interrupted", stderr.decode())
+        written = list((self.dir / "out").iterdir())
+        self.assertLess(len(written), 4000)
+        self.assertFalse([p.name for p in written if not re.fullmatch(r"p\d+\.wav", p.name)], "temporary files")
+        self.assertFalse([p.name for p in written if p.stat().st_size <= 44], "files without audio")
 
     def test_jobs_from_standard_input(self):
         self.write_jobs([])
