@@ -93,6 +93,7 @@ class Engine final : public LanguageEngine {
   void setForced(Op op, const Forced& forced);
   Forced forced(Op op);
   void forceDbStatus(int32_t speaker, int32_t status);
+  void setHook(Op op, void (*function)(void*), void* argument);
   void refuseSpeaker(int32_t speaker, bool refuse);
   int32_t logCount();
   int32_t logEntry(int32_t index, char* buffer, int32_t size);
@@ -124,6 +125,11 @@ class Engine final : public LanguageEngine {
   std::array<Forced, kOpCount> forced_{};
   std::array<bool, kSpeakerCount> refused_{};
   std::array<std::optional<int32_t>, kSpeakerCount> forcedDbStatus_{};
+  struct Hook {
+    void (*function)(void*) = nullptr;
+    void* argument = nullptr;
+  };
+  std::array<Hook, kOpCount> hooks_{};
 };
 
 // The engine of language 0..3, null otherwise. Engines are never destroyed,

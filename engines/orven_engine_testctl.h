@@ -49,6 +49,12 @@ SYNTEST_API void SynTest_ForceDbStatus(int32_t language, int32_t speaker, int32_
 /* Drops the forced result and outputs of the named function. */
 SYNTEST_API void SynTest_ClearForced(const char* function);
 
+/* Every call of the named function first calls hook(argument), on the
+ * calling thread, after logging the call and outside the engine's own lock,
+ * as an engine that calls back into the library would. A null hook removes
+ * it; SynTest_Reset does too. */
+SYNTEST_API void SynTest_SetHook(const char* function, void (*hook)(void* argument), void* argument);
+
 /* While refuse != 0 the language's load refuses that speaker. */
 SYNTEST_API void SynTest_RefuseSpeaker(int32_t language, int32_t speaker, int32_t refuse);
 

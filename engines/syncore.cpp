@@ -158,12 +158,20 @@ Engine* engineAt(int32_t language) noexcept {
 
 // ---- common machinery --------------------------------------------------------
 
-// Logs the call and returns its forced answer, if any.
+// Logs the call, runs its test hook (outside the engine's lock, as an engine
+// that calls back into the library would) and returns its forced answer, if
+// any.
 template <class... A>
 Forced Engine::enter(Op op, const A&... args) {
   std::string line = formatCall(exportedName(language_, op), args...);
+  Hook hook;
+  {
+    std::lock_guard lock(mutex_);
+    if (log_.size() < kLogCapacity) log_.push_back(std::move(line));
+    hook = hooks_[idx(op)];
+  }
+  if (hook.function != nullptr) hook.function(hook.argument);
   std::lock_guard lock(mutex_);
-  if (log_.size() < kLogCapacity) log_.push_back(std::move(line));
   return forced_[idx(op)];
 }
 
@@ -366,8 +374,11 @@ int32_t Engine::changeSpeaker(ENGINE_HANDLE handle, int32_t speaker) noexcept {
     std::lock_guard lock(mutex_);
     Channel* c = findLocked(handle);
     if (c == nullptr || speaker < 0 || speaker >= kSpeakerCount || !voices_[speaker]) return 0;
+    // The channel speaks with the new voice from now on, but its head keeps
+    // the speaker it was counted against: the library takes the channel off
+    // that speaker when it is deleted, so the counters balance whatever
+    // speakers the channel visits.
     c->voice = voices_[speaker];
-    c->head.speaker = speaker;
     return 1;
   });
 }
@@ -634,6 +645,7 @@ void Engine::resetTestState() {
   forced_.fill(Forced{});
   refused_.fill(false);
   forcedDbStatus_.fill(std::nullopt);
+  hooks_.fill(Hook{});
   log_.clear();
 }
 
@@ -645,6 +657,11 @@ void Engine::setForced(Op op, const Forced& forced) {
 Forced Engine::forced(Op op) {
   std::lock_guard lock(mutex_);
   return forced_[idx(op)];
+}
+
+void Engine::setHook(Op op, void (*function)(void*), void* argument) {
+  std::lock_guard lock(mutex_);
+  hooks_[idx(op)] = {function, argument};
 }
 
 void Engine::forceDbStatus(int32_t speaker, int32_t status) {

@@ -83,6 +83,10 @@ void SynTest_ForceDbStatus(int32_t language, int32_t speaker, int32_t dbStatus) 
   onLanguage(language, [&](Engine& e) { e.forceDbStatus(speaker, dbStatus); });
 }
 
+void SynTest_SetHook(const char* function, void (*hook)(void*), void* argument) {
+  withFunction(function, [&](Engine& e, Op op) { e.setHook(op, hook, argument); });
+}
+
 void SynTest_RefuseSpeaker(int32_t language, int32_t speaker, int32_t refuse) {
   onLanguage(language, [&](Engine& e) { e.refuseSpeaker(speaker, refuse != 0); });
 }

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "text/tables/code_tables.h"
+#include "code_tables/code_tables.h"
 
 namespace syn {
 namespace {
@@ -51,20 +51,20 @@ class ReverseTable {
 // initialisation against concurrent first calls, never destroyed early
 // (they hold no resources).
 const ReverseTable& hangulCodes() noexcept {
-  static const ReverseTable table(orven::text::kHangulCp949);
+  static const ReverseTable table(orven::codepage::kHangulCp949);
   return table;
 }
 
 // The library sends units below U+0100 as their own byte and reads the
 // table only for the others, so only those are reversed.
 const ReverseTable& chineseCodes() noexcept {
-  static const ReverseTable table(orven::text::ChineseTable(), 0x100);
+  static const ReverseTable table(orven::codepage::ChineseTable(), 0x100);
   return table;
 }
 
 // The library sends every unit through the table.
 const ReverseTable& japaneseCodes() noexcept {
-  static const ReverseTable table(orven::text::JapaneseTable(), 0);
+  static const ReverseTable table(orven::codepage::JapaneseTable(), 0);
   return table;
 }
 

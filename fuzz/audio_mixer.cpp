@@ -31,8 +31,8 @@
 #include <string>
 #include <vector>
 
-#include "api/library.h"
-#include "audio/file_output.h"
+#include "core/library.h"
+#include "audio/wave_headers.h"
 #include "fuzz_support.h"
 #include "orven_api.h"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds ORVEN_M and its command line, shows the engines and the voices of
-# the repository's voice database, then speaks a sentence in each language
-# into out/<language>.wav.
+# Builds ORVEN_M, its stand-in engines and the orven tool (nothing else),
+# shows the engines and the voices of the repository's voice database, then
+# speaks a sentence in each language into out/<language>.wav.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -14,11 +14,15 @@ cd "$(dirname "$0")/.."
 
 seconds="${ORVEN_FUZZ_SECONDS:-20}"
 jobs="${ORVEN_JOBS:-$(nproc 2>/dev/null || echo 2)}"
-targets=(check_utf8 utf8_to_korean utf8_to_utf16 utf8_to_chinese utf8_to_japanese strip_markup audio_mixer g721_decode)
-
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DORVEN_FUZZ=ON -DORVEN_BUILD_TESTS=OFF
+# fuzz/CMakeLists.txt is the one list of targets; it writes their names here.
+mapfile -t targets < <(grep -v '^$' build-fuzz/fuzz_targets.txt)
+if [ "${#targets[@]}" -eq 0 ]; then
+  echo "fuzz: no targets listed in build-fuzz/fuzz_targets.txt" >&2
+  exit 1
+fi
 cmake --build build-fuzz -j "$jobs" --target "${targets[@]/#/fuzz_}"
 
 work="$(mktemp -d)"

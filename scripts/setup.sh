@@ -1,43 +1,57 @@
 #!/usr/bin/env bash
-# Installs what building and testing ORVEN_M needs on Debian 12 (bookworm).
-# Safe to run again: apt is skipped when every package is already installed.
+# Installs what ORVEN_M needs on Debian 12 (bookworm), in three layers:
 #
-#   bash scripts/setup.sh          # native build + test suite
-#   bash scripts/setup.sh --full   # also sanitizers, clang, mingw-w64 (all of CI)
-#   ORVEN_SETUP_FULL=1 bash scripts/setup.sh   # same as --full
+#   bash scripts/setup.sh          # building and running: compiler, CMake, the libraries the engines link
+#   bash scripts/setup.sh --test   # also the test suite: GoogleTest and the independent oracles
+#   bash scripts/setup.sh --full   # also everything CI runs: clang, sanitizers, fuzzing, benchmarks,
+#                                  # the mingw-w64 cross compilers
+#
+# Safe to run again: apt is skipped when every package is already installed.
 set -euo pipefail
 
-full="${ORVEN_SETUP_FULL:-0}"
+level=run
+case "${ORVEN_SETUP_FULL:-0}" in 1) level=full ;; esac
 for arg in "$@"; do
   case "$arg" in
-    --full) full=1 ;;
-    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
+    --test) [ "$level" = full ] || level=test ;;
+    --full) level=full ;;
+    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
     *) echo "setup.sh: unknown option '$arg'" >&2; exit 2 ;;
   esac
 done
 
-# Native Release build and the CTest/GoogleTest suite.
+# Building and running the library, the engines and the tool.
 packages=(
   build-essential      # gcc, g++, make, libc headers
   cmake
   ninja-build
-  libgtest-dev
-  libgmock-dev
   pkg-config
   ca-certificates
-  file
-  binutils             # nm and objdump for the export check
-  python3              # the code-page table generator and its up-to-date test
-  libspandsp-dev       # an independent G.711 coder the encoder tests compare with
-  sox                  # an independent VOX decoder, and soxi reads the files the file entries write
-  ffmpeg               # ffprobe, a second independent reader of those files
 )
 
-if [ "$full" = 1 ]; then
+# The test suite and its independent oracles.
+if [ "$level" = test ] || [ "$level" = full ]; then
+  packages+=(
+    libgtest-dev
+    libgmock-dev
+    file
+    binutils             # nm and objdump for the export checks
+    python3              # the code-page table generator and its up-to-date test
+    libspandsp-dev       # an independent G.711 and G.726 coder the encoder tests compare with
+    sox                  # an independent VOX decoder, and soxi reads the files the file entries write
+    ffmpeg               # ffprobe, a second independent reader of those files
+  )
+fi
+
+# What CI adds: the second compiler and its sanitizer and fuzzer runtimes, the
+# benchmarks' peers, the cross compilers, the style tools.
+if [ "$level" = full ]; then
   packages+=(
     clang                 # second compiler; builds the sanitizer trees
     libclang-rt-14-dev    # clang's ASan/UBSan/TSan/libFuzzer runtimes (only a Recommends of clang)
     llvm                  # llvm-symbolizer, for symbolized sanitizer reports
+    clang-format
+    clang-tidy
     g++-mingw-w64-i686-posix     # i686-w64-mingw32-g++-posix (posix threads: std::thread, std::mutex)
     gcc-mingw-w64-i686-posix     # i686-w64-mingw32-gcc-posix
     binutils-mingw-w64-i686      # i686-w64-mingw32-objdump for the DLL checks

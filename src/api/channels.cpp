@@ -1,15 +1,17 @@
 // Synthesis channels: creation and deletion under the library lock, and the
 // counter queries.
-#include "api/checks.h"
-#include "api/engine_table.h"
-#include "api/library.h"
+#include "api/internal.h"
+#include "core/checks.h"
+#include "core/engine_table.h"
+#include "core/library.h"
 #include "engine/engine_ops.h"
 #include "platform/lock.h"
 
 using namespace orven;
 
-ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback,
-                                         int32_t language, int32_t speaker) {
+namespace orven::api {
+
+ORVN_CHANNEL CreateChannel(void* userData, ORVN_SynthesisCallback callback, int32_t language, int32_t speaker) {
   if (ValidateVoice(language, speaker) != ORVN_OK) return nullptr;
   VoiceSlot& slot = SlotAt(language, speaker);
   // The limit test, the engine's creation and the two increments are one
@@ -29,7 +31,7 @@ ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback 
   return handle;
 }
 
-ORVN_API(void) ORVN_DeleteThread(ORVN_CHANNEL channel) {
+void DeleteChannel(ORVN_CHANNEL channel) {
   ChannelSlot at;
   if (ValidateChannel(channel, &at) != ORVN_OK) return;
   // The handle is gone once the engine has deleted it; only the indexes kept
@@ -45,7 +47,16 @@ ORVN_API(void) ORVN_DeleteThread(ORVN_CHANNEL channel) {
   SetLastError(ORVN_OK);
 }
 
-ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int32_t* channelCapacity) {
+}  // namespace orven::api
+
+ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback, int32_t language,
+                                         int32_t speaker) noexcept {
+  return api::CreateChannel(userData, callback, language, speaker);
+}
+
+ORVN_API(void) ORVN_DeleteThread(ORVN_CHANNEL channel) noexcept { api::DeleteChannel(channel); }
+
+ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int32_t* channelCapacity) noexcept {
   if (ValidateLanguage(language) != ORVN_OK) return;
   if (channelsInUse == nullptr || channelCapacity == nullptr) {
     Fail(ORVN_ERR_INVALID_ARG);
@@ -58,7 +69,7 @@ ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int
 }
 
 ORVN_API(void) ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels,
-                                     int32_t* channelLimit) {
+                                     int32_t* channelLimit) noexcept {
   if (ValidateVoice(language, speaker) != ORVN_OK) return;
   if (openChannels == nullptr || channelLimit == nullptr) {
     Fail(ORVN_ERR_INVALID_ARG);

@@ -3,6 +3,7 @@
 // and stdio streams.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,10 +20,12 @@ template <typename T>
 using HeapArray = std::unique_ptr<T[], FreeDeleter>;
 
 // `count` elements (at least one, so that 0 is not a failure), null when
-// there is no memory; zero-filled when `zeroed`.
+// there is no memory or their size would not fit in a size_t; zero-filled
+// when `zeroed`.
 template <typename T>
 HeapArray<T> AllocateArray(size_t count, bool zeroed = false) {
   const size_t n = count > 0 ? count : 1;
+  if (n > SIZE_MAX / sizeof(T)) return nullptr;
   return HeapArray<T>(static_cast<T*>(zeroed ? std::calloc(n, sizeof(T)) : std::malloc(n * sizeof(T))));
 }
 

@@ -97,40 +97,37 @@ size_t Upsample8kTo16k(const int16_t* in, size_t n, int16_t* out) {
   return 2 * n;
 }
 
-size_t DecimatedCapacity(size_t n, int32_t sourceRate, int32_t outputRate) {
-  return n * static_cast<size_t>(outputRate) / static_cast<size_t>(sourceRate) + 1;
+RatePlan PlanRateConversion(uint64_t n, int32_t sourceRate, int32_t outputRate) {
+  if (sourceRate <= 0 || outputRate <= 0) return {};
+  if (sourceRate == outputRate) return {RatePath::kSame, n, 0};
+  if (sourceRate > outputRate) {
+    if (outputRate == 8000) return sourceRate == 16000 ? RatePlan{RatePath::kHalve, n / 2, 0} : RatePlan{};
+    // The ratio is the two integers' quotient held in single precision, and
+    // the count is n divided by it in single precision, truncated: so it is
+    // computed here, once, for both the buffer and the loop.
+    const float ratio = static_cast<float>(sourceRate) / static_cast<float>(outputRate);
+    const auto count = static_cast<uint64_t>(static_cast<float>(n) / ratio);
+    return {RatePath::kDecimate, count, ratio};
+  }
+  if (sourceRate == 8000 && outputRate == 16000) return {RatePath::kDouble, 2 * n, 0};
+  return {};
 }
 
-size_t DecimateAverage3(const int16_t* in, size_t n, int16_t* out, int32_t sourceRate, int32_t outputRate) {
-  const float ratio = static_cast<float>(sourceRate) / static_cast<float>(outputRate);
-  const auto m = static_cast<size_t>(static_cast<float>(n) / ratio);
+uint64_t BufferBytes(uint64_t count, uint64_t elementBytes, uint64_t addressLimit) {
+  if (elementBytes == 0 || count > addressLimit / elementBytes) return 0;
+  return count * elementBytes;
+}
+
+void DecimateAverage3(const int16_t* in, size_t n, int16_t* out, const RatePlan& plan) {
+  const auto m = static_cast<size_t>(plan.outputSamples);
   for (size_t i = 0; i < m; ++i) {
-    const size_t j = std::min(static_cast<size_t>(static_cast<float>(i) * ratio), n - 1);
+    // The position can round past the last input; the last one stands in.
+    const size_t j = std::min(static_cast<size_t>(static_cast<float>(i) * plan.ratio), n - 1);
     const int32_t before = j == 0 ? in[j] : in[j - 1];
     const int32_t after = j + 1 >= n ? in[j] : in[j + 1];
     out[i] = static_cast<int16_t>((before + in[j] + after) / 3);
   }
-  return m;
 }
 
 }  // namespace orven::audio
 
-namespace {
-
-bool IsDown(int32_t from, int32_t to) { return from == 16000 && to == 8000; }
-bool IsUp(int32_t from, int32_t to) { return from == 8000 && to == 16000; }
-
-}  // namespace
-
-ORVN_API(int32_t) ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate) {
-  return ORVN_ConvSamplingRateBuf(count, in, out, srcRate, dstRate, 0, nullptr);
-}
-
-ORVN_API(int32_t) ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* out, int32_t srcRate,
-                                           int32_t dstRate, int32_t continueFlag,
-                                           ORVN_ConvSamplingRateState* state) {
-  if (!IsDown(srcRate, dstRate) && !IsUp(srcRate, dstRate)) return ORVN_ERR_INVALID_ARG;
-  const size_t n = count > 0 ? static_cast<size_t>(count) : 0;
-  if (IsUp(srcRate, dstRate)) return static_cast<int32_t>(Upsample8kTo16k(in, n, out));
-  return static_cast<int32_t>(Downsample16kTo8k(in, n, out, state, continueFlag != 0));
-}

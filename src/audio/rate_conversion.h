@@ -19,11 +19,30 @@ size_t Downsample16kTo8k(int16_t* in, size_t n, int16_t* out, ORVN_ConvSamplingR
 // 8000 Hz to 16000 Hz by linear interpolation: 2n samples.
 size_t Upsample8kTo16k(const int16_t* in, size_t n, int16_t* out);
 
-// Any higher rate to a lower one: each output the truncated average of the
-// three inputs around position i * (source / output).
-size_t DecimateAverage3(const int16_t* in, size_t n, int16_t* out, int32_t sourceRate, int32_t outputRate);
+// How a chunk at one rate becomes samples at another, and how many come
+// out. The output step converts 16000 Hz to 8000 Hz with the filter, any
+// other higher rate to a lower one with three-point averages, 8000 Hz to
+// 16000 Hz by interpolation, and nothing else: a pair it cannot convert,
+// and any rate of zero or less, gives kNone and no samples.
+enum class RatePath { kSame, kHalve, kDecimate, kDouble, kNone };
 
-// The most samples DecimateAverage3 writes for n inputs.
-size_t DecimatedCapacity(size_t n, int32_t sourceRate, int32_t outputRate);
+struct RatePlan {
+  RatePath path = RatePath::kNone;
+  uint64_t outputSamples = 0;  // what the path writes for the chunk
+  float ratio = 0;             // kDecimate: source / output, held in single precision
+};
+
+// Exact for every n below 2^32 and every pair of rates, whatever the width
+// of size_t: the counts are 64-bit.
+RatePlan PlanRateConversion(uint64_t n, int32_t sourceRate, int32_t outputRate);
+
+// The size in bytes of `count` elements of `elementBytes`, when it fits in
+// `addressLimit` (the largest size_t by default); 0 when it does not, so
+// that a caller refuses the buffer instead of allocating a wrapped size.
+uint64_t BufferBytes(uint64_t count, uint64_t elementBytes, uint64_t addressLimit = SIZE_MAX);
+
+// Higher rate to lower: output i is the truncated average of the three
+// inputs around position i * ratio; writes plan.outputSamples samples.
+void DecimateAverage3(const int16_t* in, size_t n, int16_t* out, const RatePlan& plan);
 
 }  // namespace orven::audio

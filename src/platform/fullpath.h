@@ -1,7 +1,7 @@
 // Turning a caller's database path into an absolute directory path.
 #pragma once
 
-#include <string>
+#include <cstddef>
 
 namespace orven::platform {
 
@@ -12,10 +12,14 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// Resolves `path` against the current directory into an absolute path of
-// fewer than 260 characters (the classic path limit, terminator included).
-// Returns false when it cannot, or when the result would need 260 or more.
-// The path is resolved lexically: it need not exist.
-bool ResolveFullPath(const char* path, std::string& out);
+// The classic path limit: an absolute path of fewer characters than this,
+// terminator included.
+inline constexpr std::size_t kFullPathCapacity = 260;
+
+// Resolves `path` against the current directory into `out` (kFullPathCapacity
+// bytes), lexically: the path need not exist. Returns false when it cannot,
+// or when the result would need kFullPathCapacity characters or more. Never
+// allocates.
+bool ResolveFullPath(const char* path, char (&out)[kFullPathCapacity]);
 
 }  // namespace orven::platform

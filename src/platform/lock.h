@@ -7,12 +7,15 @@ namespace orven::platform {
 // The lock exists for the whole life of the loaded library. Initialisation
 // and uninitialisation do not create or destroy it, so a thread that holds or
 // waits for it while another thread re-initialises the library is unharmed.
-void LockLibrary();
-void UnlockLibrary();
+// It is re-entrant, as a critical section is: an engine that calls back into
+// a locking export from inside its channel creation enters it again instead
+// of deadlocking.
+void LockLibrary() noexcept;
+void UnlockLibrary() noexcept;
 
 class LibraryLockGuard {
  public:
-  LibraryLockGuard() { LockLibrary(); }
+  LibraryLockGuard() noexcept { LockLibrary(); }
   ~LibraryLockGuard() { UnlockLibrary(); }
   LibraryLockGuard(const LibraryLockGuard&) = delete;
   LibraryLockGuard& operator=(const LibraryLockGuard&) = delete;

@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "api/library.h"
-
 // SSE2 where the target has it (always on x86-64; not by default on 32-bit
 // x86); defining ORVEN_TEXT_PORTABLE selects the portable code anyway, so
 // that its tests can run on any machine.
@@ -114,24 +112,22 @@ long long Walk(const unsigned char* in, size_t length, unsigned char* out) {
 
 }  // namespace
 
-Converted StripMarkup(const char* text) {
-  if (text == nullptr) return {};
+MarkupStatus StripMarkup(const char* text, Converted& out) {
+  out = Converted{};
+  if (text == nullptr) return MarkupStatus::kNoMemory;
   const size_t length = std::strlen(text);
   const auto* in = reinterpret_cast<const unsigned char*>(text);
-  auto* out = static_cast<unsigned char*>(std::malloc(MarkupCapacity(length)));
-  // Without memory the walk still decides whether the markup was at fault.
-  const long long kept = Walk(in, length, out);
+  auto* buffer = static_cast<unsigned char*>(std::malloc(MarkupCapacity(length)));
+  const long long kept = Walk(in, length, buffer);
   if (kept < 0) {
-    std::free(out);
-    Fail(ORVN_ERR_MARKUP);
-    return {};
+    std::free(buffer);
+    return MarkupStatus::kMalformed;
   }
-  if (out == nullptr) return {};
-  out[kept] = 0;
-  Converted result;
-  result.bytes.reset(reinterpret_cast<char*>(out));
-  result.length = static_cast<size_t>(kept);
-  return result;
+  if (buffer == nullptr) return MarkupStatus::kNoMemory;
+  buffer[kept] = 0;
+  out.bytes.reset(reinterpret_cast<char*>(buffer));
+  out.length = static_cast<size_t>(kept);
+  return MarkupStatus::kStripped;
 }
 
 }  // namespace orven::text

@@ -2,6 +2,8 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -91,6 +93,49 @@ TEST_F(ChannelConcurrencyTest, FileEntriesOnManyThreadsWriteWhatTheyWriteAlone) 
   EXPECT_EQ(faults.load(), 0);
   for (int32_t language : kLanguages) EXPECT_EQ(SynTest_OpenChannels(language), 0);
   std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace orven_test
+
+namespace orven_test {
+namespace {
+
+// An engine that calls back into a locking export from inside its channel creation, which runs under the library
+// lock, enters the lock again instead of deadlocking, as a critical section lets its owner do. A hang is caught by
+// a watchdog that ends the program.
+TEST_F(ChannelConcurrencyTest, TheLibraryLockIsReentrantForAnEngineThatCallsBack) {
+  LoadVoices(ORVN_KOREAN);
+  LoadVoices(ORVN_ENGLISH);
+  struct Reentry {
+    ORVN_CHANNEL inner = nullptr;
+    int32_t afterDelete[2] = {-1, -1};
+  } reentry;
+  SynTest_SetHook(
+      "CreateTTSThread",
+      [](void* argument) {
+        auto& r = *static_cast<Reentry*>(argument);
+        r.inner = Open(ORVN_ENGLISH, 0);
+        ORVN_DeleteThread(r.inner);
+        ORVN_GetChannelInfo(ORVN_ENGLISH, &r.afterDelete[0], &r.afterDelete[1]);
+      },
+      &reentry);
+  std::atomic<bool> done{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 1000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!done) {
+      std::fprintf(stderr, "a channel creation that re-entered the library lock hung\n");
+      std::_Exit(1);
+    }
+  });
+  ORVN_CHANNEL outer = Open(ORVN_KOREAN, 0);
+  done = true;
+  watchdog.join();
+  EXPECT_NE(outer, nullptr);
+  EXPECT_NE(reentry.inner, nullptr);
+  EXPECT_EQ(reentry.afterDelete[0], 0);
+  EXPECT_EQ(ChannelInfo(ORVN_KOREAN, 0), Counts({1, 64}));
+  ORVN_DeleteThread(outer);
 }
 
 }  // namespace

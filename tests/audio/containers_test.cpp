@@ -96,5 +96,29 @@ TEST(Mixer, ModesAndFailures) {
   ORVN_Initialize();
 }
 
+// An output that names one of the inputs, under any spelling (the same path, another relative form, a symbolic or
+// hard link), would be truncated before it is read: refused with -6, every file left as it was.
+TEST(Mixer, AnOutputThatIsAnInputIsRefusedAndNothingIsTouched) {
+  const TempDir dir;
+  const std::string a = dir / "a.wav", b = dir / "b.wav";
+  const Bytes first = Container(0, 0, 8000, Bytes(64, 1)), second = Container(0, 0, 8000, Bytes(32, 2));
+  WriteFile(a, first);
+  WriteFile(b, second);
+  std::filesystem::create_symlink(a, dir / "link.wav");
+  std::filesystem::create_hard_link(b, dir / "hard.wav");
+  const std::string outputs[] = {a, b, dir / "./a.wav", dir / "link.wav", dir / "hard.wav"};
+  for (const std::string& out : outputs) {
+    for (int32_t mode : {0, 1, 2}) {
+      ORVN_Initialize();
+      EXPECT_EQ(ORVN_AudioMixer(a.c_str(), b.c_str(), out.c_str(), 8000, 0, 0, mode), 1) << out << " mode " << mode;
+      EXPECT_EQ(ORVN_GetError(), ORVN_ERR_INVALID_ARG) << out << " mode " << mode;
+      EXPECT_EQ(ReadFile(a), first) << out;
+      EXPECT_EQ(ReadFile(b), second) << out;
+    }
+  }
+  EXPECT_EQ(ORVN_AudioMixer(a.c_str(), a.c_str(), (dir / "twice.wav").c_str(), 8000, 0, 0, 1), 0)
+      << "the same file twice as input is fine";
+}
+
 }  // namespace
 }  // namespace orven_test

@@ -1,5 +1,6 @@
 // The file output callback against the same chunks converted and coded through the exports one by one.
 #include "audio/file_output.h"
+#include "audio/rate_conversion.h"
 
 #include "audio_test_support.h"
 
@@ -65,6 +66,53 @@ TEST(FileOutput, EveryRatePathAndEncodingMatchesTheExportsChunkByChunk) {
         EXPECT_EQ(record.dataBytes, expected.size());
         EXPECT_EQ(chunks, source);  // the engine's chunks are only read
       }
+}
+
+// The rate plan is exact in 64 bits whatever the width of size_t, and buffer sizes that a 32-bit address space
+// cannot hold are refused rather than wrapped.
+TEST(FileOutput, RatePlansAreExactAndBuffersThatCannotFitAreRefused) {
+  const struct { uint64_t n; int32_t from, to; RatePath path; uint64_t samples; } plans[] = {
+      {100, 16000, 16000, RatePath::kSame, 100},       {101, 16000, 8000, RatePath::kHalve, 50},
+      {100, 16000, 11025, RatePath::kDecimate, 68},     {100, 8000, 16000, RatePath::kDouble, 200},
+      {100, 22050, 8000, RatePath::kNone, 0},           {100, 8000, 11025, RatePath::kNone, 0},
+      {100, 16000, -8000, RatePath::kNone, 0},          {100, 0, -1, RatePath::kNone, 0},
+      {100, 0, 0, RatePath::kNone, 0},                  {100, -16000, -16000, RatePath::kNone, 0},
+      {200000, 44100, 22050, RatePath::kDecimate, 100000},
+      {2147483647, 8000, 16000, RatePath::kDouble, 4294967294u},
+      {2147483647, 2147483647, 1, RatePath::kDecimate, 1}};
+  for (const auto& p : plans) {
+    const RatePlan plan = PlanRateConversion(p.n, p.from, p.to);
+    EXPECT_EQ(plan.path, p.path) << p.n << " samples " << p.from << " -> " << p.to;
+    EXPECT_EQ(plan.outputSamples, p.samples) << p.n << " samples " << p.from << " -> " << p.to;
+  }
+  constexpr uint64_t k32 = UINT32_MAX;
+  EXPECT_EQ(BufferBytes(100000, 2, k32), 200000u);
+  EXPECT_EQ(BufferBytes(2147483647, 2, k32), 4294967294u);
+  EXPECT_EQ(BufferBytes(2147483648u, 2, k32), 0u) << "4 GiB does not fit in 32 bits";
+  EXPECT_EQ(BufferBytes(4294967294u, 2, k32), 0u);
+  EXPECT_EQ(BufferBytes(uint64_t{1} << 62, 8), 0u);
+}
+
+// Rates of zero or less, and a source rate of 0 (no database information), contribute nothing and never divide by
+// zero; a large chunk is converted whole.
+TEST(FileOutput, UnreachableRatesWriteNothingAndLargeChunksConvertWhole) {
+  const TempDir dir;
+  Samples chunkSamples = SpeechLike(200000, 3);
+  const std::pair<int32_t, int32_t> none[] = {{16000, -8000}, {0, -1}, {0, 0}, {0, 8000}, {-1, -2}};
+  for (auto [from, to] : none) {
+    std::FILE* file = std::fopen((dir / "out").c_str(), "wb");
+    FileOutputRecord record{file, 0, 0, 0, from, to, 1};
+    ORVN_PcmChunk chunk{2 * 1000, chunkSamples.data()};
+    EXPECT_EQ(FileOutputCallback(&record, &chunk), 0);
+    EXPECT_EQ(record.dataBytes, 0u) << from << " -> " << to;
+    std::fclose(file);
+  }
+  std::FILE* file = std::fopen((dir / "out").c_str(), "wb");
+  FileOutputRecord record{file, 2, 0, 0, 44100, 22050, 1};
+  ORVN_PcmChunk chunk{2 * 200000, chunkSamples.data()};
+  FileOutputCallback(&record, &chunk);
+  std::fclose(file);
+  EXPECT_EQ(record.dataBytes, 2u * 100000);
 }
 
 }  // namespace

@@ -143,6 +143,48 @@ TEST_F(FileSynthesisTest, FailuresLeaveConsistentFiles) {
   EXPECT_EQ(SynTest_OpenChannels(ORVN_ENGLISH), 0);
 }
 
+// Output rates no conversion reaches (zero or negative, or from a voice without database information, whose rate
+// reads 0) write a header and no data, on every target: no division by zero, no wrapped buffer size.
+TEST_F(FileSynthesisTest, RatesThatCannotBeReachedGiveAHeaderAndNoData) {
+  const std::string path = dir_ / "rates";
+  const struct { const char* what; int32_t speaker; int32_t rate; bool noDbInfo; } cases[] = {
+      {"16 kHz voice to -8000 Hz", 0, -8000, false}, {"16 kHz voice to 0 Hz", 0, 0, false},
+      {"8 kHz voice to -1 Hz", 1, -1, false},         {"no db info, to -1 Hz", 0, -1, true},
+      {"no db info, to 0 Hz", 0, 0, true},             {"no db info, to 8000 Hz", 0, 8000, true}};
+  for (const auto& c : cases) {
+    SynTest_Reset();
+    if (c.noDbInfo) SynTest_ForceDbStatus(ORVN_ENGLISH, c.speaker, -1);
+    EXPECT_EQ(ORVN_TextToFile(ORVN_ENGLISH, c.speaker, 0, 0, c.rate, "abc", path.c_str(), nullptr, nullptr), 0)
+        << c.what;
+    EXPECT_EQ(ReadFile(path), Container(0, 0, c.rate, {})) << c.what;
+  }
+}
+
+// A voice unloaded while the entry runs (between its channel and its database query) reads as rate 0, never as
+// whatever the stack held: the file gets its header and no data, and the request's failure is what is reported.
+TEST_F(FileSynthesisTest, AVoiceUnloadedMidwayGivesAHeaderAndNoData) {
+  const std::string path = dir_ / "unloaded";
+  SynTest_SetHook("ChangeChiTTSAttr", [](void*) { ORVN_UnLoadEngineEx(ORVN_CHINESE, 0); }, nullptr);
+  EXPECT_EQ(ORVN_TextToFile(ORVN_CHINESE, 0, 1, 0, 8000, "abc", path.c_str(), "<speed=\"100\">", nullptr),
+            ORVN_ERR_NOT_LOADED);
+  EXPECT_EQ(ORVN_GetError(), ORVN_ERR_NOT_LOADED);
+  EXPECT_EQ(ReadFile(path), Container(1, 0, 8000, {}));
+}
+
+// A fully successful entry ends with the last error 0 whatever its set-up steps or earlier calls left there; a
+// failed request's own code stays visible.
+TEST_F(FileSynthesisTest, TheLastErrorIsTheRequestsOwn) {
+  const std::string path = dir_ / "error";
+  ORVN_GetTextLimitLength(7, 0);  // -13 left by an earlier call
+  EXPECT_EQ(ORVN_TextToFile(ORVN_KOREAN, 0, 0, 0, 16000, "x", path.c_str(), nullptr, ""), 0);
+  EXPECT_EQ(ORVN_GetError(), ORVN_OK) << "the refused empty dictionary path must not outlive a success";
+  ORVN_SetVoiceCapacity(ORVN_KOREAN, 9, 64, 2);
+  ORVN_UnLoadEngineEx(ORVN_KOREAN, 9);
+  ASSERT_EQ(ORVN_LoadEngineEx(ORVN_KOREAN, 9, VoicesDir().c_str(), 0), 0);
+  EXPECT_EQ(ORVN_TextToFile(ORVN_KOREAN, 9, 0, 0, 16000, "long", path.c_str(), nullptr, ""), ORVN_ERR_TEXT_LIMIT);
+  EXPECT_EQ(ORVN_GetError(), ORVN_ERR_TEXT_LIMIT);
+}
+
 // The channel is prepared in order and cleaned up; name files take no dictionary, defaults or non-tag attributes.
 TEST_F(FileSynthesisTest, TheChannelIsPreparedInOrderAndCleanedUp) {
   const std::string dict = dir_ / "words.txt", path = dir_ / "order.wav";

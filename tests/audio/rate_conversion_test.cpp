@@ -76,5 +76,16 @@ TEST(RateConversion, DoublingAndRefusedPairs) {
   EXPECT_EQ(ORVN_ConvSamplingRate(100, big.data(), bigOut.data(), 8000, 16000), 200);
 }
 
+// A count of 0 or less converts nothing, touches no memory (null arrays are fine then) and answers with what the
+// formula gives: count / 2 down, 2 * count up.
+TEST(RateConversion, CountsOfZeroOrLessAnswerTheFormulaAndTouchNothing) {
+  for (int32_t count : {0, -1, -5, -100000}) {
+    EXPECT_EQ(ORVN_ConvSamplingRate(count, nullptr, nullptr, 16000, 8000), count / 2) << count;
+    EXPECT_EQ(ORVN_ConvSamplingRate(count, nullptr, nullptr, 8000, 16000), 2 * count) << count;
+    EXPECT_EQ(ORVN_ConvSamplingRateBuf(count, nullptr, nullptr, 16000, 8000, 1, nullptr), count / 2) << count;
+    EXPECT_EQ(ORVN_ConvSamplingRateBuf(count, nullptr, nullptr, 8000, 16000, 0, nullptr), 2 * count) << count;
+  }
+}
+
 }  // namespace
 }  // namespace orven_test

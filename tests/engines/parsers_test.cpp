@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "text/tables/code_tables.h"
+#include "code_tables/code_tables.h"
 #include "text_decoding.h"
 #include "text_rules.h"  // attribute tags
 #include "voice_descriptor.h"
@@ -119,11 +119,11 @@ void expectRoundTrip(int language, uint32_t first, uint32_t end, Code code, char
 // All 11,172 Hangul syllables (also each before 'A', a trail byte), every Chinese unit from U+0100 (the lower
 // ones travel as their byte), every Japanese unit.
 TEST(TextDecoding, RoundTripsEveryCodeTheLibrarySends) {
-  const auto hangul = [](uint32_t u) { return orven::text::kHangulCp949[u - 0xAC00]; };
+  const auto hangul = [](uint32_t u) { return orven::codepage::kHangulCp949[u - 0xAC00]; };
   expectRoundTrip(kKorean, 0xAC00, 0xD7A4, hangul);
   expectRoundTrip(kKorean, 0xAC00, 0xD7A4, hangul, 'A');
-  expectRoundTrip(kChinese, 0x100, 0x10000, [](uint32_t u) { return orven::text::ChineseTable()[u]; });
-  expectRoundTrip(kJapanese, 0, 0x10000, [](uint32_t u) { return orven::text::JapaneseTable()[u]; });
+  expectRoundTrip(kChinese, 0x100, 0x10000, [](uint32_t u) { return orven::codepage::ChineseTable()[u]; });
+  expectRoundTrip(kJapanese, 0, 0x10000, [](uint32_t u) { return orven::codepage::JapaneseTable()[u]; });
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The routine that applies the library-wide option defaults to a channel the library opened itself, and the
 // registered playback dictionary; linked from the library's objects to reach these internals.
-#include "options/option_defaults.h"
+#include "api/internal.h"
 
 #include "../api/api_test_support.h"
-#include "options/user_dictionaries.h"
+#include "core/registered_dictionary.h"
 
 namespace orven_test {
 namespace {
@@ -13,9 +13,9 @@ using ApplyDefaultsTest = ChannelPerLanguageTest;
 // Applied in a fixed order, lip sync only to files; the pause always, any other default only when it is 1.
 TEST_F(ApplyDefaultsTest, DefaultsOfOneAreAppliedInOrder) {
   ORVN_CHANNEL channel = channels_[ORVN_CHINESE];
-  auto apply = [&](orven::DefaultsFor target) {
+  auto apply = [&](orven::api::DefaultsFor target) {
     SynTest_ClearLog(ORVN_CHINESE);
-    orven::ApplyOptionDefaults(channel, target);
+    orven::api::ApplyOptionDefaults(channel, target);
     return EngineLog(ORVN_CHINESE);
   };
   auto call = [&](const char* name, const char* args) { return Logged(name, {Ptr(channel), args}); };
@@ -27,15 +27,15 @@ TEST_F(ApplyDefaultsTest, DefaultsOfOneAreAppliedInOrder) {
                 call("SetChiTextFormat", "1"),         call("SetChiLipSync", "1"),
                 call("SetChiPauseLength", "250, 700"), call("SetChiReadGwalho", "1"),
                 call("SetChiSentDelimLF", "1")};
-  EXPECT_EQ(apply(orven::DefaultsFor::TextToFile), toFile);
+  EXPECT_EQ(apply(orven::api::DefaultsFor::TextToFile), toFile);
   toFile.erase(toFile.begin() + 3);
-  EXPECT_EQ(apply(orven::DefaultsFor::Playback), toFile);
+  EXPECT_EQ(apply(orven::api::DefaultsFor::Playback), toFile);
   ORVN_Initialize();
   ORVN_SetCharSet(nullptr, 5);
   ORVN_SetTextFormat(nullptr, 0x101);  // stored as 1 through its low 8 bits
   ORVN_SetReadGwalho(nullptr, 0x101);  // a 32-bit option keeps its whole value
   ORVN_SetSentDelimLF(nullptr, 2);
-  EXPECT_EQ(apply(orven::DefaultsFor::TextToFile),
+  EXPECT_EQ(apply(orven::api::DefaultsFor::TextToFile),
             (Log{call("SetChiTextFormat", "1"), call("SetChiPauseLength", "0, 0")}));
 }
 

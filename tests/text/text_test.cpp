@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "api/library.h"
 #include "orven_api.h"
 #include "text/code_pages.h"
 #include "text/markup.h"
-#include "text/tables/code_tables.h"
+#include "code_tables/code_tables.h"
 #include "text/utf8.h"
 
 namespace orven::text {
+using codepage::ChineseTable;
+using codepage::JapaneseTable;
+using codepage::kHangulCp949;
 namespace {
 
 using ::testing::PrintToString;  // escapes bytes outside printable ASCII
@@ -57,9 +59,16 @@ using Routine = Converted (*)(const char*);
 
 std::string Text(const Converted& c) { return c ? std::string(c.bytes.get(), c.length) : "<nothing>"; }
 
-// Converted bytes, "<nothing>" when a routine gives nothing (a null text); only bad markup sets the error (-22).
+MarkupStatus g_lastMarkup = MarkupStatus::kStripped;
+Converted Strip(const char* text) {
+  Converted out;
+  g_lastMarkup = StripMarkup(text, out);
+  return out;
+}
+
+// Converted bytes, "<nothing>" when a routine gives nothing (a null text); bad markup is told from no memory.
 TEST(Converters, WorkedBytes) {
-  const Routine ko = Utf8ToKorean, zh = Utf8ToChinese, ja = Utf8ToJapanese, markup = StripMarkup;
+  const Routine ko = Utf8ToKorean, zh = Utf8ToChinese, ja = Utf8ToJapanese, markup = Strip;
   // clang-format off
   const struct { Routine routine; const char* in; std::string out; } cases[] = {
       // Korean: KS X 1001 and extension Hangul; else a space per byte, one for a three-byte character (the mark too).
@@ -77,9 +86,13 @@ TEST(Converters, WorkedBytes) {
       {markup, nullptr, "<nothing>"}, {zh, "", ""}, {ja, "", ""}, {markup, "", ""}};
   // clang-format on
   for (const auto& c : cases) {
-    SetLastError(-7);
     EXPECT_EQ(Text(c.routine(c.in)), c.out) << PrintToString(c.in);
-    EXPECT_EQ(ORVN_GetError(), c.routine == markup && c.in && c.out == "<nothing>" ? -22 : -7) << PrintToString(c.in);
+    if (c.routine == markup) {
+      const MarkupStatus want = c.out != "<nothing>" ? MarkupStatus::kStripped
+                                : c.in != nullptr    ? MarkupStatus::kMalformed
+                                                     : MarkupStatus::kNoMemory;
+      EXPECT_EQ(g_lastMarkup, want) << PrintToString(c.in);
+    }
   }
 }
 
@@ -184,14 +197,12 @@ void CompareAll(const std::string& in) {
     ASSERT_TRUE(std::string(got.bytes.get(), want->size() + 1) == *want + '\0') << name << ' ' << shown;
     ASSERT_EQ(got.length, std::strlen(want->c_str())) << name << ' ' << shown;
   };
-  // Only StripMarkup sets the last error, -22 on malformed markup.
-  SetLastError(ORVN_OK);
   check("korean", reference::Utf8ToKorean(in), Utf8ToKorean(in.c_str()), KoreanCapacity(n));
   check("chinese", reference::Utf8ToTable(in, false), Utf8ToChinese(in.c_str()), ChineseCapacity(n));
   check("japanese", reference::Utf8ToTable(in, true), Utf8ToJapanese(in.c_str()), JapaneseCapacity(n));
   const auto stripped = reference::StripMarkup(in);
-  check("markup", stripped, StripMarkup(in.c_str()), MarkupCapacity(n));
-  ASSERT_EQ(ORVN_GetError(), stripped ? ORVN_OK : ORVN_ERR_MARKUP) << shown;
+  check("markup", stripped, Strip(in.c_str()), MarkupCapacity(n));
+  ASSERT_EQ(g_lastMarkup, stripped ? MarkupStatus::kStripped : MarkupStatus::kMalformed) << shown;
 }
 
 #define COMPARE(...) \

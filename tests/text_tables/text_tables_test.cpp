@@ -12,9 +12,9 @@
 #include <tuple>
 #include <vector>
 
-#include "text/tables/code_tables.h"
+#include "code_tables/code_tables.h"
 
-namespace orven::text {
+namespace orven::codepage {
 namespace {
 
 constexpr uint16_t kNone = 0xFFFF;
@@ -152,4 +152,4 @@ TEST(TextTables, JapanesePrefersAmongCp932Duplicates) {
 }
 
 }  // namespace
-}  // namespace orven::text
+}  // namespace orven::codepage

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the character-set tables of src/text/tables/ from Python's codecs.
+"""Writes the character-set tables of contract/code_tables/ from Python's codecs.
 
     python3 tools/gen_tables/gen_tables.py           # (re)write the files
     python3 tools/gen_tables/gen_tables.py --check   # write nothing; exit 1
@@ -78,7 +78,7 @@ import pathlib
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-OUT_DIR = ROOT / "src" / "text" / "tables"
+OUT_DIR = ROOT / "contract" / "code_tables"
 UNMAPPED = 0xFFFF
 
 
@@ -281,9 +281,9 @@ def runs_source(table, what):
 
 
 def hangul_source(table):
-    return (HEADER + '#include "text/tables/code_tables.h"\n\nnamespace orven::text {\n\n'
+    return (HEADER + '#include "code_tables.h"\n\nnamespace orven::codepage {\n\n'
             "const uint16_t kHangulCp949[11172] = {\n"
-            + wrap([f"0x{c:04X}," for c in table]) + "};\n\n}  // namespace orven::text\n")
+            + wrap([f"0x{c:04X}," for c in table]) + "};\n\n}  // namespace orven::codepage\n")
 
 
 def outputs():

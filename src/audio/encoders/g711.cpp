@@ -1,12 +1,10 @@
-// G.711 mu-law and A-law array encoders and their exports.
+// G.711 mu-law and A-law array encoders.
 #include "audio/encoders/g711.h"
 
 #include <bit>
 #include <cstring>
 #include <utility>
 
-#include "audio/encoders/byte_coder_export.h"
-#include "orven_api.h"
 
 namespace orven::audio {
 namespace {
@@ -96,15 +94,3 @@ void EncodeALaw(const int16_t* samples, size_t count, uint8_t* out) {
 }
 
 }  // namespace orven::audio
-
-extern "C" {
-
-ORVN_API(int32_t) ORVN_uLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeMuLaw>(count, samples, out);
-}
-
-ORVN_API(int32_t) ORVN_aLawEnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeALaw>(count, samples, out);
-}
-
-}  // extern "C"

@@ -29,7 +29,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "orven_api.h"
 
 namespace orven::audio {
 namespace {
@@ -503,17 +502,3 @@ size_t G721Decode(const uint8_t* in, size_t n, int16_t* out) {
 }
 
 }  // namespace orven::audio
-
-extern "C" {
-
-ORVN_API(int32_t) ORVN_ADPCMEnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  if (count <= 0) return 0;
-  return static_cast<int32_t>(orven::audio::G721Encode(samples, static_cast<size_t>(count), out));
-}
-
-ORVN_API(int32_t) ORVN_ADPCMDeCoding(int32_t count, const uint8_t* bytes, int16_t* samples) {
-  if (count <= 0) return 0;
-  return static_cast<int32_t>(orven::audio::G721Decode(bytes, static_cast<size_t>(count), samples));
-}
-
-}  // extern "C"

@@ -1,8 +1,6 @@
-// 8-bit linear array encoders and their exports.
+// 8-bit linear array encoders, signed and unsigned.
 #include "audio/encoders/linear8.h"
 
-#include "audio/encoders/byte_coder_export.h"
-#include "orven_api.h"
 
 namespace orven::audio {
 
@@ -15,15 +13,3 @@ void EncodeLinear8Unsigned(const int16_t* samples, size_t count, uint8_t* out) {
 }
 
 }  // namespace orven::audio
-
-extern "C" {
-
-ORVN_API(int32_t) ORVN_Linear8EnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeLinear8>(count, samples, out);
-}
-
-ORVN_API(int32_t) ORVN_Linear8UnsignedEnCoding(int32_t count, const int16_t* samples, uint8_t* out) {
-  return orven::audio::CodeOneBytePerSample<orven::audio::EncodeLinear8Unsigned>(count, samples, out);
-}
-
-}  // extern "C"

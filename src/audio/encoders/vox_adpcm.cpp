@@ -1,9 +1,8 @@
-// Dialogic VOX (OKI) ADPCM encoder and its export.
+// Dialogic VOX (OKI) ADPCM encoder.
 #include "audio/encoders/vox_adpcm.h"
 
 #include <array>
 
-#include "orven_api.h"
 
 namespace orven::audio {
 namespace {
@@ -115,13 +114,3 @@ size_t EncodeVox(int16_t* samples, size_t count, uint8_t* out) {
 }
 
 }  // namespace orven::audio
-
-extern "C" {
-
-// Counts of 0 or less touch nothing and give 0.
-ORVN_API(int32_t) ORVN_VOXADPCMEnCoding(int32_t count, int16_t* samples, uint8_t* out) {
-  if (count <= 0) return 0;
-  return static_cast<int32_t>(orven::audio::EncodeVox(samples, static_cast<size_t>(count), out));
-}
-
-}  // extern "C"

@@ -4,13 +4,11 @@
 
 namespace orven::platform {
 
-bool ResolveFullPath(const char* path, std::string& out) {
-  char buffer[MAX_PATH];
-  DWORD length = GetFullPathNameA(path, MAX_PATH, buffer, nullptr);
+bool ResolveFullPath(const char* path, char (&out)[kFullPathCapacity]) {
+  static_assert(kFullPathCapacity == MAX_PATH, "the classic limit is MAX_PATH");
+  const DWORD length = GetFullPathNameA(path, MAX_PATH, out, nullptr);
   // 0 is a failure; MAX_PATH or more is the size the result would need.
-  if (length == 0 || length >= MAX_PATH) return false;
-  out.assign(buffer, length);
-  return true;
+  return length != 0 && length < MAX_PATH;
 }
 
 }  // namespace orven::platform
