@@ -25,9 +25,14 @@ function(orven_generate_export_files list_file def_file map_file)
   set(def "LIBRARY ORVEN_M.dll\nEXPORTS\n")
   set(map "{\n  global:\n")
   foreach(name count IN ZIP_LISTS names counts)
-    math(EXPR bytes "${count} * 4")
-    # stdcall symbols are decorated name@bytes; the DLL exports them bare.
-    string(APPEND def "  ${name} = ${name}@${bytes}\n")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # 32-bit stdcall symbols are decorated name@bytes; the DLL exports them bare.
+      math(EXPR bytes "${count} * 4")
+      string(APPEND def "  ${name} = ${name}@${bytes}\n")
+    else()
+      # 64-bit Windows has one calling convention and no decoration.
+      string(APPEND def "  ${name}\n")
+    endif()
     string(APPEND map "    ${name};\n")
   endforeach()
   string(APPEND map "  local:\n    *;\n};\n")
