@@ -6,6 +6,9 @@
 #
 #   bash bench/cli/say_vs_pipelines.sh [ORVEN] [VOICE]     (defaults: build/orven en:0)
 #
+# $ORVEN_VOICES picks the voice database (default: the checkout's voices/).
+# flite speaks with its slt voice and espeak-ng with en, the voices of en:0.
+#
 # Needs: apt-get install -y hyperfine espeak-ng flite sox
 # Only meaningful once VOICE speaks with a real backend (the tone voice does
 # next to no work per character).
@@ -20,7 +23,7 @@ done
 text="Thank you for calling. Please press one for opening hours, or stay on the line to speak to someone."
 scratch="$(mktemp -d /dev/shm/orven-say-bench.XXXXXX 2>/dev/null || mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-export ORVEN_VOICES="$PWD/voices"
+export ORVEN_VOICES="${ORVEN_VOICES:-$PWD/voices}"
 backend="$("$orven" info --json | python3 -c "
 import json, sys
 info = json.load(sys.stdin)
@@ -30,14 +33,14 @@ echo "orven voice $voice (backend: $backend); files on $scratch; load: $(cut -d'
 hyperfine --warmup 3 --runs 30 --style basic --export-json "$scratch/wav.json" \
   -n "orven say (wav)" "'$orven' say -v $voice -w '$scratch/o.wav' '$text'" \
   -n "espeak-ng (wav)" "espeak-ng -v en -w '$scratch/e.wav' '$text'" \
-  -n "flite (wav)" "flite -t '$text' -o '$scratch/f.wav'"
+  -n "flite (wav)" "flite -voice slt -t '$text' -o '$scratch/f.wav'"
 
 hyperfine --warmup 3 --runs 30 --style basic --export-json "$scratch/phone.json" \
   -n "orven say (8 kHz mu-law)" "'$orven' say -v $voice -e mulaw -r 8000 -w '$scratch/o8.wav' '$text'" \
   -n "espeak-ng + sox (8 kHz mu-law)" \
   "espeak-ng -v en --stdout '$text' | sox -t wav - -r 8000 -e u-law '$scratch/e8.wav'" \
   -n "flite + sox (8 kHz mu-law)" \
-  "flite -t '$text' -o '$scratch/f.wav' && sox '$scratch/f.wav' -r 8000 -e u-law '$scratch/f8.wav'"
+  "flite -voice slt -t '$text' -o '$scratch/f.wav' && sox '$scratch/f.wav' -r 8000 -e u-law '$scratch/f8.wav'"
 
 python3 - "$scratch/wav.json" "$scratch/phone.json" <<'EOF'
 import json, sys
