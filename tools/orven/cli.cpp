@@ -312,10 +312,21 @@ std::optional<TypeChoice> ParseFileType(std::string_view name) {
   return std::nullopt;
 }
 
+namespace {
+
+// Where the last component of a path starts; either slash separates, which
+// on POSIX at worst keeps a backslash in a name of the same directory.
+std::size_t NameStart(const std::string& path) {
+  const std::size_t separator = path.find_last_of("/\\");
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
+}  // namespace
+
 std::optional<TypeChoice> FileTypeFromExtension(const std::string& path) {
-  const std::string extension = fs::path(path).extension().string();
-  if (extension.size() < 2) return std::nullopt;
-  return ParseFileType(std::string_view(extension).substr(1));
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < NameStart(path) || dot + 1 == path.size()) return std::nullopt;
+  return ParseFileType(std::string_view(path).substr(dot + 1));
 }
 
 std::optional<int32_t> ParseEncoding(std::string_view name) {
@@ -379,10 +390,9 @@ std::string AttributeTags(const VoiceSettings& settings) {
 
 std::string TemporaryNameBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  const fs::path target(path);
-  const std::string name = "." + target.filename().string() + ".orven-" + std::to_string(ProcessId()) + "-" +
-                           std::to_string(counter.fetch_add(1)) + ".part";
-  return (target.parent_path() / name).string();
+  const std::size_t start = NameStart(path);
+  return path.substr(0, start) + "." + path.substr(start) + ".orven-" + std::to_string(ProcessId()) + "-" +
+         std::to_string(counter.fetch_add(1)) + ".part";
 }
 
 FileOutcome SpeakToFile(const FileRequest& request) {
@@ -394,28 +404,27 @@ FileOutcome SpeakToFile(const FileRequest& request) {
                                          format.encoding, format.rate, request.text.c_str(), temporary.c_str(),
                                          request.attributes.empty() ? nullptr : request.attributes.c_str(),
                                          request.dictionary.empty() ? nullptr : request.dictionary.c_str());
-  std::error_code error;
-  const uint64_t size = result == 0 ? fs::file_size(temporary, error) : 0;
+  const std::optional<uint64_t> size = result == 0 ? FileSize(temporary) : std::nullopt;
   const auto header = static_cast<uint64_t>(HeaderBytes(format));
   if (result != 0) {
     outcome.error =
         name + ": " +
         (result < 0 ? DescribeCode(result)
                     : "the engine answered " + std::to_string(result) + "; last " + DescribeCode(ORVN_GetError()));
-  } else if (error || size <= header) {
+  } else if (!size || *size <= header) {
     // The entry reports success for a request whose text the engine refused
     // (malformed markup, say); only the empty data shows it.
     const int32_t last = ORVN_GetError();
     outcome.error = name + ": no audio was produced" + (last != 0 ? "; last " + DescribeCode(last) : "");
   } else {
-    fs::rename(temporary, request.path, error);
-    if (!error) {
-      outcome.dataBytes = size - header;
+    std::string reason;
+    if (MoveIntoPlace(temporary, request.path, &reason)) {
+      outcome.dataBytes = *size - header;
       return outcome;
     }
-    outcome.error = name + ": cannot be written: " + error.message();
+    outcome.error = name + ": cannot be written: " + reason;
   }
-  fs::remove(temporary, error);
+  std::remove(temporary.c_str());
   return outcome;
 }
 

@@ -1,10 +1,9 @@
 // orven mix: two files of one kind into a third, mixed or one after the other.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "cli.h"
+#include "os.h"
 #include "verbs.h"
 
 namespace orven::cli {
@@ -134,19 +133,17 @@ int RunMix(int argc, char** argv) {
   if (!append && chosenEncoding != kPcm16 && chosenEncoding != kPcm8) return unmixable(chosenEncoding);
 
   const std::string temporary = TemporaryNameBeside(output);
-  std::error_code ignored;
   if (ORVN_AudioMixer(first.c_str(), second.c_str(), temporary.c_str(), rate.value_or(headerRate), type->fileType,
                       chosenEncoding, append ? kAppendMode : kMixMode) != 0) {
     const int32_t code = ORVN_GetError();
-    std::filesystem::remove(temporary, ignored);
+    std::remove(temporary.c_str());
     Report("mix", (code == ORVN_ERR_FORMAT_MISMATCH ? first + " and " + second : output) + ": " + DescribeCode(code));
     return kExitFailure;
   }
-  std::error_code renamed;
-  std::filesystem::rename(temporary, output, renamed);
-  if (renamed) {
-    std::filesystem::remove(temporary, ignored);
-    Report("mix", output + ": cannot be written: " + renamed.message());
+  std::string reason;
+  if (!MoveIntoPlace(temporary, output, &reason)) {
+    std::remove(temporary.c_str());
+    Report("mix", output + ": cannot be written: " + reason);
     return kExitFailure;
   }
   return kExitOk;

@@ -2,8 +2,10 @@
 // implementation per system (os_posix.cpp, os_win32.cpp).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace orven::cli {
@@ -19,6 +21,13 @@ void SetBinary(std::FILE* stream);
 
 // A number that differs between processes running at the same time.
 unsigned long ProcessId();
+
+// Files the library writes are named through the C runtime, which reads a
+// narrow name as the library's own file entries do (std::filesystem may
+// convert it differently on Windows), so the tool's own file steps use it too.
+std::optional<uint64_t> FileSize(const std::string& path);
+// Moves `from` to `to`, replacing any file there; false with the reason.
+bool MoveIntoPlace(const std::string& from, const std::string& to, std::string* error);
 
 // While alive, Ctrl-C (and SIGTERM on POSIX) no longer kills the process:
 // it calls `onInterrupt` on a thread of its own, at most once, where it may

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include "os.h"
 
@@ -26,6 +28,21 @@ bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 void SetBinary(std::FILE*) {}
 
 unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
+
+std::optional<uint64_t> FileSize(const std::string& path) {
+  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  if (stream == nullptr) return std::nullopt;
+  const off_t size = fseeko(stream, 0, SEEK_END) == 0 ? ftello(stream) : -1;
+  std::fclose(stream);
+  if (size < 0) return std::nullopt;
+  return static_cast<uint64_t>(size);
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to, std::string* error) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  *error = std::strerror(errno);
+  return false;
+}
 
 // SIGUSR2 only wakes the watcher when it is destroyed.
 struct InterruptWatcher::State {

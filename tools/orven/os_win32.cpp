@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -24,6 +26,24 @@ bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 void SetBinary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
+
+std::optional<uint64_t> FileSize(const std::string& path) {
+  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  if (stream == nullptr) return std::nullopt;
+  const int64_t size = _fseeki64(stream, 0, SEEK_END) == 0 ? _ftelli64(stream) : -1;
+  std::fclose(stream);
+  if (size < 0) return std::nullopt;
+  return static_cast<uint64_t>(size);
+}
+
+// The runtime's rename does not replace an existing file: the old one goes
+// first. The new file is complete by then, so no partial file is ever seen.
+bool MoveIntoPlace(const std::string& from, const std::string& to, std::string* error) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (std::remove(to.c_str()) == 0 && std::rename(from.c_str(), to.c_str()) == 0) return true;
+  *error = std::strerror(errno);
+  return false;
+}
 
 struct InterruptWatcher::State {
   std::function<void()> onInterrupt;

@@ -252,9 +252,8 @@ int RunSpeak(const char* verb, bool outputs, int argc, char** argv) {
   request.temporary = TemporaryNameBeside(request.path);
   InterruptWatcher* watcher = nullptr;
   InterruptWatcher interrupts([&] {
-    std::error_code ignored;
-    std::filesystem::remove(request.temporary, ignored);
-    if (o.toStdout) std::filesystem::remove(request.path, ignored);
+    std::remove(request.temporary.c_str());
+    if (o.toStdout) std::remove(request.path.c_str());
     if (watcher != nullptr) watcher->ExitAsInterrupted();
     std::_Exit(kExitFailure);
   });
@@ -264,8 +263,7 @@ int RunSpeak(const char* verb, bool outputs, int argc, char** argv) {
   if (!ok) error = outcome.error;
   if (ok && o.toStdout) {
     ok = CopyToStdout(request.path, &error);
-    std::error_code ignored;
-    std::filesystem::remove(request.path, ignored);
+    std::remove(request.path.c_str());
   }
   if (!ok) Report(verb, error);
   return ok ? kExitOk : kExitFailure;
