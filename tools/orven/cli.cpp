@@ -227,7 +227,7 @@ bool Library::LoadVoice(Voice voice, const std::string& directory, int32_t* samp
   if (loaded != 0) {
     // 1 is the engine's refusal: there is no such voice in the directory.
     *error = "voice " + VoiceLabel(voice) + ": " + DescribeCode(loaded < 0 ? loaded : ORVN_ERR_NOT_LOADED) +
-             " (none in " + directory + ")";
+             " (cannot be loaded from " + directory + ")";
     return false;
   }
   voices_.push_back(voice);

@@ -1,4 +1,5 @@
 // orven say and orven play: one text, into a file, to standard output, or aloud.
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -110,6 +111,7 @@ std::string ReadOptions(const ParsedCommand& command, SayOptions* o) {
         }
         return "unknown voice '" + option.value + "': use ko, en, zh or ja, with an optional :SPEAKER 0..9";
       case kOutput:
+        if (option.value.empty()) return "-w needs a file name";
         o->output = option.value;
         break;
       case kStdout:
@@ -250,11 +252,11 @@ int RunSpeak(const char* verb, bool outputs, int argc, char** argv) {
   }
   // Ctrl-C cannot stop a file entry; it ends the process with nothing left behind.
   request.temporary = TemporaryNameBeside(request.path);
-  InterruptWatcher* watcher = nullptr;
+  std::atomic<InterruptWatcher*> watcher{nullptr};
   InterruptWatcher interrupts([&] {
     std::remove(request.temporary.c_str());
     if (o.toStdout) std::remove(request.path.c_str());
-    if (watcher != nullptr) watcher->ExitAsInterrupted();
+    if (InterruptWatcher* self = watcher.load()) self->ExitAsInterrupted();
     std::_Exit(kExitFailure);
   });
   watcher = &interrupts;
