@@ -25,7 +25,7 @@ enum OptionId { kHelp, kChannels, kVoices };
 
 constexpr OptionSpec kBatchOptions[] = {
     {'h', "help", false, kHelp},
-    {'j', "jobs", true, kChannels},
+    {'j', "channels", true, kChannels},
     {0, "voices", true, kVoices},
 };
 
@@ -35,7 +35,7 @@ constexpr const char* kBatchHelp =
     "Usage: orven batch [-j N] [--voices DIR] JOBS\n"
     "Speak every prompt of the file JOBS ('-': standard input) into its own audio file.\n"
     "\n"
-    "  -j, --jobs N       channels to speak on at once, 1..64 (default: the number of cores)\n"
+    "  -j, --channels N   channels to speak on at once, 1..64 (default: the number of cores)\n"
     "      --voices DIR   voice database (default: $ORVEN_VOICES, then the installed one)\n"
     "  -h, --help         show this help\n"
     "\n"
@@ -259,7 +259,7 @@ int RunBatch(int argc, char** argv) {
   ParsedCommand command;
   std::string error;
   if (!ParseCommand(argc, argv, 2, kBatchOptions, &command, &error)) return UsageError("batch", error);
-  int32_t channels = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+  int32_t channels = static_cast<int32_t>(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1u, kMaxChannels));
   std::string voicesOption;
   for (const ParsedOption& option : command.options) {
     if (option.id == kHelp) {
