@@ -172,9 +172,12 @@ std::string ReadOptions(const ParsedCommand& command, SayOptions* o) {
   return {};
 }
 
-// Copies a finished headerless file to standard output.
-bool CopyToStdout(const std::string& path, std::string* error) {
+// Moves a finished headerless file to standard output. The file is removed
+// as soon as it is open (POSIX reads on from the open stream), so a reader
+// that goes away, and the SIGPIPE that ends the process, leave nothing behind.
+bool MoveToStdout(const std::string& path, std::string* error) {
   std::FILE* stream = std::fopen(path.c_str(), "rb");
+  const bool removed = std::remove(path.c_str()) == 0;
   if (stream == nullptr) {
     *error = "standard output: the audio cannot be read back";
     return false;
@@ -186,6 +189,7 @@ bool CopyToStdout(const std::string& path, std::string* error) {
   while (ok && (count = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
     ok = std::fwrite(buffer, 1, count, stdout) == count;
   std::fclose(stream);
+  if (!removed) std::remove(path.c_str());  // Windows removes no open file
   if (std::fflush(stdout) != 0) ok = false;
   if (!ok) *error = "standard output: write error";
   return ok;
@@ -264,8 +268,7 @@ int RunSpeak(const char* verb, bool outputs, int argc, char** argv) {
   bool ok = outcome.error.empty();
   if (!ok) error = outcome.error;
   if (ok && o.toStdout) {
-    ok = CopyToStdout(request.path, &error);
-    std::remove(request.path.c_str());
+    ok = MoveToStdout(request.path, &error);
   }
   if (!ok) Report(verb, error);
   return ok ? kExitOk : kExitFailure;
