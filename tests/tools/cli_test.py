@@ -104,13 +104,6 @@ class ExitStatusTests(ToolCase):
                 self.assertExit(result, 0, " ".join(args))
                 self.assertTrue(result.stdout, " ".join(args))
 
-    def test_errors_lists_every_code(self):
-        header = (SOURCE / "include" / "orven_api.h").read_text()
-        names = re.findall(r"X\((-?\d+),\s+(ORVN_\w+),", header)
-        listed = run("errors").stdout.decode()
-        for code, name in names:
-            self.assertRegex(listed, rf"(?m)^\s*{code}\s+{name}\s", name)
-
 
 class TextSourceTests(ToolCase):
     """Text from the arguments, from -f and from standard input is the same text."""
