@@ -23,7 +23,7 @@ namespace {
 
 enum OptionId { kHelp, kChannels, kVoices };
 
-constexpr OptionSpec kBatchOptions[] = {
+constexpr OptionDef kBatchOptions[] = {
     {'h', "help", false, kHelp},
     {'j', "channels", true, kChannels},
     {0, "voices", true, kVoices},

@@ -43,21 +43,21 @@ int UsageError(std::string_view verb, std::string_view message) {
 
 namespace {
 
-const OptionSpec* FindShort(std::span<const OptionSpec> specs, char name) {
-  for (const OptionSpec& spec : specs)
-    if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const OptionDef* FindShort(std::span<const OptionDef> table, char name) {
+  for (const OptionDef& def : table)
+    if (def.shortName != 0 && def.shortName == name) return &def;
   return nullptr;
 }
 
-const OptionSpec* FindLong(std::span<const OptionSpec> specs, std::string_view name) {
-  for (const OptionSpec& spec : specs)
-    if (spec.longName != nullptr && name == spec.longName) return &spec;
+const OptionDef* FindLong(std::span<const OptionDef> table, std::string_view name) {
+  for (const OptionDef& def : table)
+    if (def.longName != nullptr && name == def.longName) return &def;
   return nullptr;
 }
 
 }  // namespace
 
-bool ParseCommand(int argc, char** argv, int first, std::span<const OptionSpec> specs, ParsedCommand* command,
+bool ParseCommand(int argc, char** argv, int first, std::span<const OptionDef> table, ParsedCommand* command,
                   std::string* error) {
   for (int i = first; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -68,14 +68,14 @@ bool ParseCommand(int argc, char** argv, int first, std::span<const OptionSpec> 
     if (arg.size() > 2 && arg.substr(0, 2) == "--") {
       const std::size_t equals = arg.find('=');
       const std::string_view name = arg.substr(2, equals == std::string_view::npos ? arg.npos : equals - 2);
-      const OptionSpec* spec = FindLong(specs, name);
+      const OptionDef* def = FindLong(table, name);
       const std::string spelling = "--" + std::string(name);
-      if (spec == nullptr) {
+      if (def == nullptr) {
         *error = "unknown option '" + spelling + "'";
         return false;
       }
-      ParsedOption option{spec->id, spelling, {}};
-      if (!spec->takesValue) {
+      ParsedOption option{def->id, spelling, {}};
+      if (!def->takesValue) {
         if (equals != std::string_view::npos) {
           *error = "option '" + spelling + "' takes no value";
           return false;
@@ -94,14 +94,14 @@ bool ParseCommand(int argc, char** argv, int first, std::span<const OptionSpec> 
     if (arg.size() > 1 && arg[0] == '-') {
       // A cluster of short options; one that takes a value takes the rest.
       for (std::size_t j = 1; j < arg.size(); ++j) {
-        const OptionSpec* spec = FindShort(specs, arg[j]);
+        const OptionDef* def = FindShort(table, arg[j]);
         const std::string spelling = std::string("-") + arg[j];
-        if (spec == nullptr) {
+        if (def == nullptr) {
           *error = "unknown option '" + spelling + "'";
           return false;
         }
-        ParsedOption option{spec->id, spelling, {}};
-        if (spec->takesValue) {
+        ParsedOption option{def->id, spelling, {}};
+        if (def->takesValue) {
           if (j + 1 < arg.size()) {
             option.value = arg.substr(j + 1);
           } else if (i + 1 < argc) {

@@ -31,7 +31,7 @@ int UsageError(std::string_view verb, std::string_view message);
 // Options: short "-x VALUE", "-xVALUE", long "--name VALUE", "--name=VALUE";
 // "--" ends the options; options and operands may be mixed.
 
-struct OptionSpec {
+struct OptionDef {
   char shortName;        // 0: long form only
   const char* longName;  // nullptr: short form only
   bool takesValue;
@@ -50,7 +50,7 @@ struct ParsedCommand {
 };
 
 // Parses argv[first..argc); on failure returns false with the reason.
-bool ParseCommand(int argc, char** argv, int first, std::span<const OptionSpec> specs, ParsedCommand* command,
+bool ParseCommand(int argc, char** argv, int first, std::span<const OptionDef> table, ParsedCommand* command,
                   std::string* error);
 
 std::optional<int32_t> ParseInteger(std::string_view text);

@@ -12,7 +12,7 @@ namespace {
 
 enum OptionId { kHelp, kVoices, kJson };
 
-constexpr OptionSpec kInfoOptions[] = {
+constexpr OptionDef kInfoOptions[] = {
     {'h', "help", false, kHelp},
     {0, "voices", true, kVoices},
     {0, "json", false, kJson},

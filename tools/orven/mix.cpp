@@ -12,7 +12,7 @@ namespace {
 
 enum OptionId { kHelp, kType, kEncoding, kRate, kAppend };
 
-constexpr OptionSpec kMixOptions[] = {
+constexpr OptionDef kMixOptions[] = {
     {'h', "help", false, kHelp}, {'t', "type", true, kType},    {'e', "encoding", true, kEncoding},
     {'r', "rate", true, kRate},  {0, "append", false, kAppend},
 };

@@ -31,14 +31,14 @@ enum OptionId {
   kTextFile
 };
 
-constexpr OptionSpec kSayOptions[] = {
+constexpr OptionDef kSayOptions[] = {
     {'h', "help", false, kHelp},   {'v', "voice", true, kVoice},   {'w', "output", true, kOutput},
     {0, "stdout", false, kStdout}, {'t', "type", true, kType},     {'e', "encoding", true, kEncoding},
     {'r', "rate", true, kRate},    {'a', "volume", true, kVolume}, {'s', "speed", true, kSpeed},
     {'p', "pitch", true, kPitch},  {0, "dict", true, kDict},       {0, "device", true, kDevice},
     {0, "voices", true, kVoices},  {'f', "file", true, kTextFile},
 };
-constexpr OptionSpec kPlayOptions[] = {
+constexpr OptionDef kPlayOptions[] = {
     {'h', "help", false, kHelp},  {'v', "voice", true, kVoice}, {'a', "volume", true, kVolume},
     {'s', "speed", true, kSpeed}, {'p', "pitch", true, kPitch}, {0, "dict", true, kDict},
     {0, "device", true, kDevice}, {0, "voices", true, kVoices}, {'f', "file", true, kTextFile},
@@ -198,8 +198,8 @@ bool MoveToStdout(const std::string& path, std::string* error) {
 int RunSpeak(const char* verb, bool outputs, int argc, char** argv) {
   ParsedCommand command;
   std::string error;
-  const std::span<const OptionSpec> specs = outputs ? std::span<const OptionSpec>(kSayOptions) : kPlayOptions;
-  if (!ParseCommand(argc, argv, 2, specs, &command, &error)) return UsageError(verb, error);
+  const std::span<const OptionDef> table = outputs ? std::span<const OptionDef>(kSayOptions) : kPlayOptions;
+  if (!ParseCommand(argc, argv, 2, table, &command, &error)) return UsageError(verb, error);
   for (const ParsedOption& option : command.options) {
     if (option.id == kHelp) {
       std::fputs(outputs ? kSayHelp : kPlayHelp, stdout);
