@@ -77,7 +77,7 @@ class ExitStatusTests(ToolCase):
             ("empty text", ["say", "-v", "en:9"], 2, "no text"),
             ("batch channels out of range", ["batch", "-j", "0", "jobs"], 2, "1..64"),
             ("mixing mu-law", ["mix", "-e", "mulaw", "a.wav", "a.wav", "o.wav"], 2, "pcm16 and pcm8"),
-            ("voice not in the database", ["say", "-v", "en:5", "-w", "o.wav", "x"], 1, "ORVN_ERR_NOT_LOADED"),
+            ("voice not in the database", ["say", "-v", "en:8", "-w", "o.wav", "x"], 1, "ORVN_ERR_NOT_LOADED"),
             ("output directory missing", ["say", "-v", "en:9", "-w", "no/o.wav", "x"], 1, "ORVN_ERR_FILE_OPEN"),
             ("text file missing", ["say", "-v", "en:9", "-w", "o.wav", "-f", "missing.txt"], 1, "missing.txt"),
             ("voices directory missing", ["say", "--voices", str(self.dir / "none"), "-w", "o.wav", "x"], 1,
