@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "code_tables/code_tables.h"
+#include "tables/code_tables.h"
 
 namespace syn {
 namespace {

@@ -1,7 +1,7 @@
 // text_decoding.h - the engines' text, in each language's own code, back to
 // characters: the exact inverse of the library's conversions from UTF-8
 // (src/text/code_pages.h), built from the same tables
-// (contract/code_tables/code_tables.h).
+// (contract/tables/code_tables.h).
 //
 // Every routine replaces the contents of `out` (reusing its capacity) with
 // one character per step; a step consumes one or two bytes (one to four for

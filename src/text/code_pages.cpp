@@ -31,7 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "code_tables/code_tables.h"
+#include "tables/code_tables.h"
 
 // SSE2 where the target has it (always on x86-64; not by default on 32-bit
 // x86); defining ORVEN_TEXT_PORTABLE selects the portable code anyway, so

@@ -9,7 +9,7 @@
 #include <string>
 #include <tuple>
 
-#include "code_tables/code_tables.h"
+#include "tables/code_tables.h"
 #include "text_decoding.h"
 #include "text_rules.h"  // attribute tags
 #include "voice_descriptor.h"

@@ -13,7 +13,7 @@
 #include "orven_api.h"
 #include "text/code_pages.h"
 #include "text/markup.h"
-#include "code_tables/code_tables.h"
+#include "tables/code_tables.h"
 #include "text/utf8.h"
 
 namespace orven::text {

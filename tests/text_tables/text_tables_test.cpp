@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "code_tables/code_tables.h"
+#include "tables/code_tables.h"
 
 namespace orven::codepage {
 namespace {

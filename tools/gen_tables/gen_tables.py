@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the character-set tables of contract/code_tables/ from Python's codecs.
+"""Writes the character-set tables of contract/tables/ from Python's codecs.
 
     python3 tools/gen_tables/gen_tables.py           # (re)write the files
     python3 tools/gen_tables/gen_tables.py --check   # write nothing; exit 1
@@ -78,7 +78,7 @@ import pathlib
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-OUT_DIR = ROOT / "contract" / "code_tables"
+OUT_DIR = ROOT / "contract" / "tables"
 UNMAPPED = 0xFFFF
 
 
