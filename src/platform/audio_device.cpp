@@ -1,13 +1,13 @@
 // The output device chosen for the next playback.
 #include <cstring>
-#include <mutex>
 
+#include "platform/sync.h"
 #include "platform/wave_out.h"
 
 namespace orven::platform {
 namespace {
 
-std::mutex g_deviceMutex;
+Mutex g_deviceMutex;
 char g_deviceName[kAudioDeviceNameMax + 1] = "default";
 
 }  // namespace

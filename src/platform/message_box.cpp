@@ -1,11 +1,11 @@
 #include "platform/message_box.h"
 
-#include <mutex>
+#include "platform/sync.h"
 
 namespace orven::platform {
 namespace {
 
-std::mutex g_handlerMutex;
+Mutex g_handlerMutex;
 MessageBoxHandler g_handler = nullptr;
 void* g_userData = nullptr;
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
+
+#include "platform/sync.h"
 
 namespace orven::platform {
 
@@ -43,8 +43,8 @@ class Event {
 
  private:
   explicit Event(int32_t references) : references_(references) {}
-  std::mutex mutex_;
-  std::condition_variable signalled_;
+  Mutex mutex_;
+  ConditionVariable signalled_;
   bool set_ = false;
   std::atomic<int32_t> references_;
 };

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <new>
 
+#include "platform/sync.h"
 #include "platform/threads.h"
 
 namespace orven::platform {
@@ -83,12 +82,12 @@ struct Stream {
   Thread* thread = nullptr;
   std::atomic<int32_t> references{1};
 
-  std::mutex mutex;
-  std::condition_variable wake;      // to the service thread
-  std::condition_variable answered;  // from it, after a reset
-  WaveHeader* head = nullptr;        // queued buffers, linked through `next`
+  Mutex mutex;
+  ConditionVariable wake;      // to the service thread
+  ConditionVariable answered;  // from it, after a reset
+  WaveHeader* head = nullptr;  // queued buffers, linked through `next`
   WaveHeader* tail = nullptr;
-  uint32_t offset = 0;               // bytes of the head already taken
+  uint32_t offset = 0;  // bytes of the head already taken
   bool paused = false;
   bool sinkPaused = false;
   bool closing = false;
@@ -108,7 +107,7 @@ struct Stream {
 // stale handle is recognised instead of followed.
 constexpr int kMaxDevices = 16;
 struct Registry {
-  std::mutex mutex;
+  Mutex mutex;
   uintptr_t nextId = 0x5D00;
   uintptr_t ids[kMaxDevices] = {};
   Stream* streams[kMaxDevices] = {};

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
+#include "platform/sync.h"
 #include "playback/library_link.h"
 
 namespace orven::playback {
@@ -15,13 +15,13 @@ PlaybackRecord g_record;
 // the playback thread clears the channel field under it before deleting the
 // channel, and the stop reads the field and calls the engine under it. The
 // engine's stop returns at once, so the thread never waits long here.
-std::mutex g_channelGuard;
+platform::Mutex g_channelGuard;
 
 // Makes starting the thread and storing its handle one step for a stop:
 // the thread's first notification may reach a window callback that stops
 // the playback before ORVN_PlayTTS has stored the handle, and that stop
 // must find the thread to wait for.
-std::mutex g_threadGuard;
+platform::Mutex g_threadGuard;
 
 // Set when the stop came from the playback thread itself (a message box
 // handler, say): it cannot wait for its own end, so the thread clears the

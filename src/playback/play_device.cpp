@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "platform/message_box.h"
+#include "platform/sync.h"
 #include "platform/threads.h"
 
 namespace orven::playback {
@@ -62,8 +62,8 @@ struct Ring {
   // together. Both exist for the whole life of the library rather than from
   // an open to its close: an abort may race with the close of its device,
   // and a lock must never be destroyed under a thread that waits for it.
-  std::mutex queueLock;
-  std::mutex doneLock;
+  platform::Mutex queueLock;
+  platform::Mutex doneLock;
 } g_ring;
 
 std::atomic<const platform::WaveOutService*> g_service{nullptr};
