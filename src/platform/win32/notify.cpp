@@ -7,10 +7,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <new>
-#include <vector>
 
+#include "platform/sync.h"
 #include "platform/threads.h"
 
 namespace orven::platform {
@@ -27,24 +26,30 @@ struct Window {
   Event* created = nullptr;
   std::atomic<bool> destroyed{false};
   bool destroyedFromCallback = false;  // then the thread frees the record
+  Window* next = nullptr;              // in the list of live windows
 };
 
-std::mutex g_windowsMutex;
-std::vector<Window*> g_windows;
+// The live windows, linked through their records so that adding one needs no
+// memory.
+Mutex g_windowsMutex;
+Window* g_windows = nullptr;
+
+// The window class, registered once for the process.
+INIT_ONCE g_classOnce = INIT_ONCE_STATIC_INIT;
+BOOL CALLBACK RegisterWindowClass(PINIT_ONCE, PVOID, PVOID*) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = kClassName;
+  return RegisterClassA(&windowClass) != 0;
+}
 
 void Run(void* raw) {
   Window* w = static_cast<Window*>(raw);
   w->threadId = GetCurrentThreadId();
-  static const ATOM kClass = [] {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassA(&windowClass);
-  }();
-  if (kClass != 0) {
-    w->hwnd = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                              nullptr);
+  if (InitOnceExecuteOnce(&g_classOnce, RegisterWindowClass, nullptr, nullptr)) {
+    w->hwnd =
+        CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
   }
   w->created->Signal();
   w->created->Release();
@@ -96,7 +101,8 @@ WindowHandle CreateNotifyWindow(NotifyCallback callback, void* userData) {
     return nullptr;
   }
   std::lock_guard lock(g_windowsMutex);
-  g_windows.push_back(w);
+  w->next = g_windows;
+  g_windows = w;
   return w->hwnd;
 }
 
@@ -104,10 +110,11 @@ void DestroyNotifyWindow(WindowHandle window) {
   Window* w = nullptr;
   {
     std::lock_guard lock(g_windowsMutex);
-    for (Window* candidate : g_windows)
-      if (candidate->hwnd == static_cast<HWND>(window)) w = candidate;
-    if (w == nullptr) return;
-    std::erase(g_windows, w);
+    Window** link = &g_windows;
+    while (*link != nullptr && (*link)->hwnd != static_cast<HWND>(window)) link = &(*link)->next;
+    if (*link == nullptr) return;
+    w = *link;
+    *link = w->next;
   }
   w->destroyed.store(true);
   if (IsCurrentThread(w->thread)) {
