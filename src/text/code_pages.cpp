@@ -717,6 +717,18 @@ Converted ThroughUtf16(const char* text, size_t (*capacity)(size_t), const UnitT
   return Hand(b, textLength);
 }
 
+// The tables are built while the library is loaded, not on first use. A
+// first use would guard the build with the C++ runtime's lock for statics,
+// which the mingw-w64 runtime creates on demand and without checking its
+// memory: a conversion short of memory would end the process there instead
+// of failing.
+[[maybe_unused]] const bool g_tablesBuilt = [] {
+  KoreanTable();
+  ChineseUnits();
+  JapaneseUnits();
+  return true;
+}();
+
 }  // namespace
 
 Converted Utf8ToChinese(const char* text) { return ThroughUtf16(text, ChineseCapacity, ChineseUnits()); }
