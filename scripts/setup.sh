@@ -50,6 +50,8 @@ if [ "$level" = test ] || [ "$level" = full ]; then
     sox                  # an independent VOX decoder, and soxi reads the files the file entries write
     ffmpeg               # ffprobe, a second independent reader of those files
     pocketsphinx pocketsphinx-en-us   # an independent recogniser for the English intelligibility test
+    groff-base           # the manual page check renders orven.1
+    bsdutils             # script(1): the tool's terminal-only progress output is tested under a pseudo-terminal
   )
 fi
 
@@ -65,6 +67,10 @@ if [ "$level" = full ]; then
     g++-mingw-w64-i686-posix     # i686-w64-mingw32-g++-posix (posix threads: std::thread, std::mutex)
     gcc-mingw-w64-i686-posix     # i686-w64-mingw32-gcc-posix
     binutils-mingw-w64-i686      # i686-w64-mingw32-objdump for the DLL checks
+    g++-mingw-w64-x86-64-posix   # the 64-bit Windows build, which runs under wine64
+    gcc-mingw-w64-x86-64-posix
+    binutils-mingw-w64-x86-64
+    wine wine64                  # runs the 64-bit Windows build (this machine cannot run 32-bit code)
     libbenchmark-dev             # the benchmarks
     libicu-dev                   # ICU, a peer in the text conversion benchmark
   )

@@ -1,5 +1,4 @@
-// live.h - speaking aloud through the library's live playback. Builds whose
-// library has no live playback link live_unavailable.cpp instead of live.cpp.
+// live.h - speaking aloud through the library's live playback.
 #pragma once
 
 #include <string>
