@@ -19,6 +19,10 @@ namespace orven::platform {
 
 #if defined(_WIN32)
 
+// The member names are the standard ones, which std::lock_guard,
+// std::unique_lock and the callers use.
+// NOLINTBEGIN(readability-identifier-naming)
+
 // Lockable, for std::lock_guard and std::unique_lock; not recursive.
 class Mutex {
  public:
@@ -64,6 +68,8 @@ class ConditionVariable {
   void WaitMilliseconds(Mutex& mutex, int64_t milliseconds) noexcept;
   void* state_ = nullptr;  // a CONDITION_VARIABLE: one pointer, 0 at rest
 };
+
+// NOLINTEND(readability-identifier-naming)
 
 #else
 

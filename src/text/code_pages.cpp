@@ -722,7 +722,7 @@ Converted ThroughUtf16(const char* text, size_t (*capacity)(size_t), const UnitT
 // which the mingw-w64 runtime creates on demand and without checking its
 // memory: a conversion short of memory would end the process there instead
 // of failing.
-[[maybe_unused]] const bool g_tablesBuilt = [] {
+[[maybe_unused]] const bool kTablesBuilt = [] {
   KoreanTable();
   ChineseUnits();
   JapaneseUnits();
