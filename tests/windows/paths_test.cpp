@@ -55,8 +55,9 @@ TEST_F(WindowsPaths, TheEngineReceivesTheResolvedDatabaseDirectory) {
       {"db/", cwd + "\\db\\"},
       {"..\\db", parent + "\\db\\"},
       {drive + "db", cwd + "\\db\\"},
-      {"D:\\voices\\main", "D:\\voices\\main\\"},
-      {"D:/voices/main/", "D:\\voices\\main\\"},
+      // Another drive; not D:, which may be an empty disc drive that has Windows ask for a disc.
+      {"Q:\\voices\\main", "Q:\\voices\\main\\"},
+      {"Q:/voices/main/", "Q:\\voices\\main\\"},
       {tooLong, tooLong + "\\"},
   };
   for (const auto& row : rows) {
