@@ -14,7 +14,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// What reached the window ("wParam", "!" when on the posting thread) and the message box handler ("caption|text").
+// What reached the window ("wParam", with "!" when it came on the test's thread, which posts 2 and 3 itself) and the
+// message box handler ("caption|text").
 struct Seen {
   std::vector<std::string> Wait(size_t count) {
     std::unique_lock lock(mutex);
@@ -29,12 +30,12 @@ struct Seen {
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<std::string> items;
-  const DWORD poster = GetCurrentThreadId();
+  const DWORD testThread = GetCurrentThreadId();
 };
 
 void ORVN_CDECL OnMessage(void* seen, ORVN_WINDOW, uint32_t, intptr_t wParam, intptr_t) {
   static_cast<Seen*>(seen)->Add(std::to_string(wParam) +
-                                (GetCurrentThreadId() == static_cast<Seen*>(seen)->poster ? "!" : ""));
+                                (GetCurrentThreadId() == static_cast<Seen*>(seen)->testThread ? "!" : ""));
 }
 void ORVN_CDECL OnBox(void* seen, const char* caption, const char* text) {
   static_cast<Seen*>(seen)->Add(std::string(caption) + "|" + text);
