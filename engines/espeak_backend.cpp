@@ -86,6 +86,7 @@ class EspeakBackend final : public SpeechBackend {
  public:
   EspeakBackend(std::string voice, int rate, bool kana) : voice_(std::move(voice)), rate_(rate), kana_(kana) {}
   int32_t NativeRate() const noexcept override { return rate_; }
+  bool Serialised() const noexcept override { return true; }
 
   SpeakStatus Speak(std::u32string_view text, const Attributes& prosody, PcmSink& sink) const noexcept override {
     try {

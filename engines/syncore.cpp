@@ -626,12 +626,24 @@ class PieceBuffer final : public PcmSink {
   const std::atomic<bool>& stop_;
 };
 
+// Passes a backend's PCM straight on to the channel's chunks (and so its callback) as it comes.
+class PassOn final : public PcmSink {
+ public:
+  explicit PassOn(ChunkedOutput& output) : output_(output) {}
+  bool Write(const int16_t* samples, std::size_t count) noexcept override { return output_.Push(samples, count); }
+
+ private:
+  ChunkedOutput& output_;
+};
+
 }  // namespace
 
-// Inline tags cut the text into runs, runs are cut into pieces of a sentence
-// or less, and each piece is synthesised whole and then delivered: the
-// backend may hold its own lock while it synthesises, the callback runs with
-// no lock held, and the first audio leaves after the first piece.
+// Inline tags cut the text into runs, and runs are cut into pieces of a
+// sentence or less. A backend that synthesises under a lock of its own
+// fills a buffer with each piece, which is delivered once the lock is let
+// go, so the callback runs with no lock held and the first audio leaves
+// after the first piece; any other backend's audio goes on to the callback
+// as the backend makes it.
 bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, const Attributes& attrs,
                         int32_t outBufSize, const ChunkTarget& target) {
   const SpeechBackend& backend = *voice.backend;
@@ -643,13 +655,19 @@ bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, cons
   if (!output.Open(backend.NativeRate(), rate, chunkSamples, target)) return false;
   std::vector<TextRun> runs;
   SplitTaggedText(characters, attrs, runs);
+  const bool buffered = backend.Serialised();
   PieceBuffer piece(*target.stop);
+  PassOn direct(output);
   for (const TextRun& run : runs) {
     for (std::u32string_view rest = run.text; !rest.empty();) {
       const std::size_t length = FirstPieceLength(rest);
-      piece.buffered.clear();
-      if (backend.Speak(rest.substr(0, length), run.prosody, piece) != SpeakStatus::kDone) return false;
-      if (!output.Push(piece.buffered.data(), piece.buffered.size())) return false;
+      if (!buffered) {
+        if (backend.Speak(rest.substr(0, length), run.prosody, direct) != SpeakStatus::kDone) return false;
+      } else {
+        piece.buffered.clear();
+        if (backend.Speak(rest.substr(0, length), run.prosody, piece) != SpeakStatus::kDone) return false;
+        if (!output.Push(piece.buffered.data(), piece.buffered.size())) return false;
+      }
       rest.remove_prefix(length);
     }
   }
