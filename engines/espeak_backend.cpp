@@ -1,7 +1,7 @@
 // espeak_backend.cpp - speech through libespeak-ng.
 //
 // libespeak-ng keeps one synthesiser per process in global state and is not
-// thread-safe: every call into it runs in a turn (Turns below), taken here
+// thread-safe: every call into it runs in a turn (voice_turns.h), taken here
 // and nowhere else, and never while the engine core holds a lock. It runs
 // synchronously: Synthesize calls our callback with at most about 50 ms of
 // audio at a time, and returning 1 from it ends the synthesis, which is how
@@ -15,14 +15,13 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <string>
 
 #include "backends.h"
 #include "japanese_reading.h"
 #include "text_decoding.h"  // AppendUtf8
+#include "voice_turns.h"
 
 namespace syn {
 namespace {
@@ -30,84 +29,8 @@ namespace {
 constexpr int kDefaultWordsPerMinute = 175;  // espeakRATE at speed 100
 constexpr int kDefaultPitch = 50;            // espeakPITCH at pitch 100, of 0..100
 
-// Exclusive use of the synthesiser, one piece at a time. A turn that falls
-// free goes to the oldest waiter that wants the voice the synthesiser holds,
-// or to the oldest waiter when none does; a waiter passed over kMaxPassOvers
-// times goes next whatever it wants, so no piece waits more than that many
-// pieces beyond its place in the queue. The waiters are a list of nodes on
-// their own stacks, each with its own condition, so a turn wakes only the
-// thread it goes to and nothing is allocated.
-class Turns {
- public:
-  static constexpr int kMaxPassOvers = 4;
-
-  // Blocks until the caller, who will want `voice`, has the synthesiser.
-  void Enter(const std::string& voice) {
-    std::unique_lock lock(mutex_);
-    if (!busy_ && head_ == nullptr) {
-      busy_ = true;
-      return;
-    }
-    Waiter me;
-    me.voice = &voice;
-    (tail_ != nullptr ? tail_->next : head_) = &me;
-    tail_ = &me;
-    me.wake.wait(lock, [&] { return me.granted; });
-  }
-
-  // Hands the synthesiser on; `current` is the voice it now holds. Only the holder calls this.
-  void Leave(const std::string& current) {
-    std::lock_guard lock(mutex_);
-    Waiter* next = Take(current);
-    if (next == nullptr) {
-      busy_ = false;
-      return;
-    }
-    next->granted = true;
-    next->wake.notify_one();  // under the lock: `next` lives on a stack that is gone once it wakes
-  }
-
- private:
-  struct Waiter {
-    const std::string* voice = nullptr;
-    Waiter* next = nullptr;
-    int passedOver = 0;
-    bool granted = false;
-    std::condition_variable wake;
-  };
-
-  // Unlinks and returns the waiter that goes next, or null.
-  Waiter* Take(const std::string& current) {
-    if (head_ == nullptr) return nullptr;
-    Waiter* before = nullptr;
-    Waiter* pick = head_;
-    if (head_->passedOver < kMaxPassOvers && *head_->voice != current) {
-      for (Waiter *p = head_, *w = head_->next; w != nullptr; p = w, w = w->next) {
-        if (*w->voice == current) {
-          before = p;
-          pick = w;
-          break;
-        }
-      }
-    }
-    if (before == nullptr) {
-      head_ = pick->next;
-    } else {
-      for (Waiter* w = head_; w != pick; w = w->next) ++w->passedOver;
-      before->next = pick->next;
-    }
-    if (tail_ == pick) tail_ = before;
-    return pick;
-  }
-
-  std::mutex mutex_;  // guards the fields below
-  bool busy_ = false;
-  Waiter* head_ = nullptr;
-  Waiter* tail_ = nullptr;
-};
-
 struct Synthesiser {
-  Turns turns;
+  VoiceTurns turns;
   // Read and written only by the holder of a turn.
   bool tried = false;
   bool ready = false;
