@@ -117,8 +117,9 @@ PipelineTime Hyperfine(const std::string& pipeline, int runs) {
 }
 
 void PerRequest() {
-  std::printf("\n request: a prompt to an 8 kHz mu-law WAV, per request (library in-process, 5 rounds of 6 against "
-              "5 hyperfine rounds of 6 runs)\n");
+  std::printf(
+      "\n request: a prompt to an 8 kHz mu-law WAV, per request (library in-process, 5 rounds of 6 against "
+      "5 hyperfine rounds of 6 runs)\n");
   struct Case {
     const char* name;
     int32_t language, speaker;
@@ -154,8 +155,8 @@ void PerRequest() {
       std::printf("     pipeline: hyperfine, espeak-ng, flite or sox is missing\n");
       continue;
     }
-    std::printf("     %-34s wall best %8.2f ms                      cpu      %8.2f ms (mean user+system)\n",
-                "pipeline", shell.wall * 1e3, shell.cpu * 1e3);
+    std::printf("     %-34s wall best %8.2f ms                      cpu      %8.2f ms (mean user+system)\n", "pipeline",
+                shell.wall * 1e3, shell.cpu * 1e3);
     std::printf("     pipeline / library: %.2fx by best wall time, %.2fx by CPU time (library median)\n",
                 shell.wall / Timings::Best(library.wall), shell.cpu / Timings::Median(library.cpu));
   }
@@ -207,8 +208,9 @@ std::vector<std::string> Sentences(const std::string& text) {
 }
 
 void Overhead() {
-  std::printf("\n overhead: bare synthesis with a callback of our own, and the rate conversion the library adds "
-              "(15 rounds)\n");
+  std::printf(
+      "\n overhead: bare synthesis with a callback of our own, and the rate conversion the library adds "
+      "(15 rounds)\n");
   std::string korean, english;
   for (int i = 0; i < 4; ++i) korean += std::string(kKoreanPrompt) + " ", english += std::string(kEnglishPrompt) + " ";
   ORVN_CHANNEL ko = ORVN_CreateThread(nullptr, Count, 0, 0), en = ORVN_CreateThread(nullptr, Count, 1, 2);
@@ -228,8 +230,8 @@ void Overhead() {
   bareEspeak();
   g_keepNative = false;
   const std::vector<int16_t> koreanNative = g_native;
-  std::printf("   espeak-ng ko, %.1f s of speech, voice at 16000 Hz\n", static_cast<double>(koreanNative.size()) /
-                                                                          espeak_ng_GetSampleRate());
+  std::printf("   espeak-ng ko, %.1f s of speech, voice at 16000 Hz\n",
+              static_cast<double>(koreanNative.size()) / espeak_ng_GetSampleRate());
   Timings bare, bareConverted, conversion;
   Interleave(15, {{&bare, bareEspeak},
                   {&bareConverted, [&] { bareEspeak(), Convert(koreanNative, espeak_ng_GetSampleRate(), 16000); }},
@@ -300,8 +302,9 @@ int32_t ORVN_CDECL StopAtFirst(void* self, ORVN_PcmChunk*) {
 }
 
 void FirstChunkLatency() {
-  std::printf("\n first: time to the first chunk of a 2,000-character text, speaker 0 (15 rounds, languages "
-              "interleaved)\n");
+  std::printf(
+      "\n first: time to the first chunk of a 2,000-character text, speaker 0 (15 rounds, languages "
+      "interleaved)\n");
   const char* const sentences[] = {"안녕하세요. 오늘 날씨가 좋네요. ", "The weather is nice today, is it not? ",
                                    "今天天气很好。我们去公园吧。", "今日は良い天気ですね。公園に行きましょう。"};
   const char* const names[] = {"Korean", "English", "Chinese", "Japanese"};
@@ -323,8 +326,8 @@ void FirstChunkLatency() {
     }
   }
   for (int language = 0; language < 4; ++language) {
-    std::printf("     %-9s best %6.2f ms   median %6.2f ms\n", names[language], Timings::Best(timings[language].wall) * 1e3,
-                Timings::Median(timings[language].wall) * 1e3);
+    std::printf("     %-9s best %6.2f ms   median %6.2f ms\n", names[language],
+                Timings::Best(timings[language].wall) * 1e3, Timings::Median(timings[language].wall) * 1e3);
   }
 }
 
@@ -363,9 +366,10 @@ void Channels() {
   const char* const mixedTexts[] = {kKoreanPrompt, "今天天气很好。我们去公园吧。请稍等。",
                                     "今日は良い天気ですね。少々お待ちください。"};
   const int32_t mixedLanguages[] = {0, 2, 3};
-  std::printf("\n channels: espeak-ng serialised, %d requests at 16000 Hz over k channels at once (7 rounds, best wall "
-              "time and best CPU time of the process)\n",
-              kRequests);
+  std::printf(
+      "\n channels: espeak-ng serialised, %d requests at 16000 Hz over k channels at once (7 rounds, best wall "
+      "time and best CPU time of the process)\n",
+      kRequests);
   for (bool mixed : {false, true}) {
     const auto pick = [&](int i) -> std::pair<int32_t, const char*> {
       if (!mixed) return {0, kKoreanPrompt};
