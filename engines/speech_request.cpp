@@ -52,9 +52,11 @@ bool SpeakText(const SpeechBackend& backend, std::u32string_view characters, con
   const bool collect = backend.Serialised();
   PieceBuffer piece(target.stop != nullptr ? *target.stop : kNeverStop);
   PassOn direct(output);
+  bool opening = true;
   for (const TextRun& run : runs) {
-    for (std::u32string_view rest = run.text; !rest.empty();) {
-      const std::size_t length = FirstPieceLength(rest);
+    for (std::u32string_view rest = run.text; !rest.empty(); opening = false) {
+      // The opening piece is kept short: the first chunk waits for its synthesis (or, streaming, its analysis).
+      const std::size_t length = opening ? OpeningPieceLength(rest) : FirstPieceLength(rest);
       if (!collect) {
         if (backend.Speak(rest.substr(0, length), run.prosody, direct) != SpeakStatus::kDone) return false;
       } else {

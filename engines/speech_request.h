@@ -13,8 +13,9 @@ namespace syn {
 
 // Speaks `characters` (decoded text with its inline tags) through `backend`,
 // starting with `prosody`. Tags cut the text into runs (SplitTaggedText),
-// runs are cut into pieces of a sentence or less (FirstPieceLength), and
-// each piece goes to the backend on its own. The audio is converted to
+// runs are cut into pieces of a sentence or less (the opening piece by
+// OpeningPieceLength, the others by FirstPieceLength), and each piece goes
+// to the backend on its own. The audio is converted to
 // `rate` and leaves in chunks of `chunkSamples` (the last one shorter) to
 // `target`, whose stop flag is checked before every chunk.
 //

@@ -111,6 +111,35 @@ TEST(SpeakText, AStopEndsTheRequestAtTheNextChunk) {
   }
 }
 
+// Only the request's opening piece is cut short (at any clause mark, or at a blank after 60 characters), since the
+// first chunk waits for it; the pieces after it keep the ordinary cuts.
+TEST(SpeakText, OnlyTheOpeningPieceIsCutShort) {
+  const std::u32string longClause =
+      U"Every word of this opening sentence runs on without a single mark for well over sixty characters. Next.";
+  struct Row {
+    const char* what;
+    std::u32string text;
+    std::vector<std::u32string> pieces;
+  } rows[] = {
+      {"a comma cuts the opening piece only",
+       U"Well, this one has a comma, and goes on. Then, more.",
+       {U"Well, ", U"this one has a comma, and goes on. ", U"Then, more."}},
+      {"a blank after sixty characters",
+       longClause,
+       {longClause.substr(0, 61), longClause.substr(61, longClause.size() - 61 - 5), U"Next."}},
+      {"a full-width comma, no blanks",
+       U"今天天气很好，我们去公园吧，好不好。",
+       {U"今天天气很好，", U"我们去公园吧，好不好。"}},
+      {"a short sentence as it is", U"Yes. No, thank you.", {U"Yes. ", U"No, thank you."}},
+  };
+  for (const Row& row : rows) {
+    Listener listener;
+    const StretchBackend backend(false, listener);
+    EXPECT_TRUE(syn::SpeakText(backend, row.text, {}, 16000, kChunk, {&Listener::Take, &listener, false, nullptr}));
+    EXPECT_EQ(backend.pieces, row.pieces) << row.what;
+  }
+}
+
 // Turns at a synthesiser that holds `holder`'s voice, with waiters queued in order; the order in which they get it.
 std::vector<int> GrantOrder(const std::string& holder, const std::vector<std::string>& waiters) {
   syn::VoiceTurns turns;
@@ -154,7 +183,7 @@ TEST(VoiceTurns, TheHeldVoiceGoesFirstWithinTheBound) {
 TEST(FliteStream, StretchesAddUpToTheWaveform) {
   ORVN_Initialize();
   ASSERT_EQ(ORVN_LoadEngineEx(ORVN_ENGLISH, 3, ORVEN_SHIPPED_VOICES_DIR, 0), 0);
-  const char* const text = "Streaming must neither drop nor repeat a single sample of this sentence";
+  const char* const text = "Streaming must not drop or repeat a single sample";
   Listener listener;
   ORVN_CHANNEL channel = ORVN_CreateThread(&listener, &Listener::Take, ORVN_ENGLISH, 3);
   ASSERT_NE(channel, nullptr);
