@@ -8,16 +8,22 @@
 //   channels  Serialised espeak-ng: requests per second with 1, 2 and 8 channels at once (one voice, and the three
 //             espeak-ng languages mixed); audio seconds per CPU second on one core, i.e. channels served in real
 //             time, at 16000 and 8000 Hz.
+//   counts    The overhead part again as instruction counts, which a shared machine does not disturb: run under
+//             callgrind by instruction_counts.sh, which prints each side's count and the ratios.
 //
 // The machine these run on is shared, so wall times are noisy: the two sides of every comparison run interleaved,
 // A B A B ..., and the table gives the best of the rounds (the least disturbed) for wall and thread CPU time, with
 // the median beside it. The ratios are taken from the best CPU times unless the line says otherwise.
-// Usage: orven_speech_bench [request|overhead|first|channels]... (all of them by default)
+// Usage: orven_speech_bench [request|overhead|first|channels|counts]... (all but counts by default)
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 #include <flite/flite.h>
 #include <soxr.h>
 #include <time.h>
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define ORVEN_HAVE_CALLGRIND 1
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -409,14 +415,82 @@ void Channels() {
   }
 }
 
+// ---- counts ----------------------------------------------------------------------------------------------------
+
+// Runs `work` with callgrind collecting, then has it write the count under `name`.
+void Counted(const char* name, const std::function<void()>& work) {
+#if ORVEN_HAVE_CALLGRIND
+  CALLGRIND_ZERO_STATS;
+  CALLGRIND_TOGGLE_COLLECT;
+  work();
+  CALLGRIND_TOGGLE_COLLECT;
+  CALLGRIND_DUMP_STATS_AT(name);
+#else
+  (void)name;
+  work();
+#endif
+}
+
+void InstructionCounts() {
+#if ORVEN_HAVE_CALLGRIND
+  if (!RUNNING_ON_VALGRIND) {
+    std::printf("\n counts: run bench/speech/instruction_counts.sh, which runs this part under callgrind\n");
+    return;
+  }
+#else
+  std::printf("\n counts: built without valgrind's headers (valgrind package)\n");
+  return;
+#endif
+  std::string korean, english;
+  for (int i = 0; i < 4; ++i) korean += std::string(kKoreanPrompt) + " ", english += std::string(kEnglishPrompt) + " ";
+  ORVN_CHANNEL ko = ORVN_CreateThread(nullptr, Count, 0, 0), en = ORVN_CreateThread(nullptr, Count, 1, 2);
+  ORVN_SetCharSet(ko, 1);
+  ORVN_SetCharSet(en, 1);
+  const auto bareEspeak = [&] {
+    espeak_ng_SetVoiceByName("ko");
+    espeak_ng_Synthesize(korean.c_str(), korean.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8 | espeakENDPAUSE,
+                         nullptr, nullptr);
+  };
+  // First uses load voices and dictionaries; they are not counted.
+  ORVN_TextToSpeech(ko, korean.c_str(), 1);
+  bareEspeak();  // the library's callback ignores a synthesis it did not start
+  Counted("espeak-ng ko: library, 3 requests", [&] {
+    for (int i = 0; i < 3; ++i) ORVN_TextToSpeech(ko, korean.c_str(), 1);
+  });
+  Counted("espeak-ng ko: bare synthesis, 3 times", [&] {
+    for (int i = 0; i < 3; ++i) bareEspeak();
+  });
+  espeak_SetSynthCallback(OnEspeakAudio);
+  g_keepNative = true;
+  bareEspeak();
+  g_keepNative = false;
+  const std::vector<int16_t> native = g_native;
+  Counted("espeak-ng ko: libsoxr 22050 to 16000 Hz, 3 times", [&] {
+    for (int i = 0; i < 3; ++i) Convert(native, espeak_ng_GetSampleRate(), 16000);
+  });
+  cst_voice* rms = register_cmu_us_rms(nullptr);
+  const std::vector<std::string> pieces = Sentences(english);
+  ORVN_TextToSpeech(en, english.c_str(), 1);
+  Counted("flite rms: library, 2 requests", [&] {
+    for (int i = 0; i < 2; ++i) ORVN_TextToSpeech(en, english.c_str(), 1);
+  });
+  Counted("flite rms: bare synthesis, 2 times", [&] {
+    for (int i = 0; i < 2; ++i) {
+      for (const std::string& piece : pieces) delete_wave(flite_text_to_wave(piece.c_str(), rms));
+    }
+  });
+  ORVN_DeleteThread(ko);
+  ORVN_DeleteThread(en);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> parts(argv + 1, argv + argc);
   if (parts.empty()) parts = {"request", "first", "channels", "overhead"};
   for (const std::string& part : parts) {
-    if (part != "request" && part != "overhead" && part != "first" && part != "channels") {
-      std::fprintf(stderr, "usage: %s [request|overhead|first|channels]...\n", argv[0]);
+    if (part != "request" && part != "overhead" && part != "first" && part != "channels" && part != "counts") {
+      std::fprintf(stderr, "usage: %s [request|overhead|first|channels|counts]...\n", argv[0]);
       return 2;
     }
   }
@@ -433,6 +507,10 @@ int main(int argc, char** argv) {
     if (part == "request") PerRequest();
     if (part == "first") FirstChunkLatency();
     if (part == "channels") Channels();
+    if (part == "counts") {
+      InstructionCounts();  // points libespeak-ng's callback at ours, as the overhead part does
+      swapped = true;
+    }
     if (part == "overhead") {
       EspeakOverhead();
       Overhead();  // points libespeak-ng's callback at ours: espeak-ng voices are silent after it
