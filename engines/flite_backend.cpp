@@ -81,7 +81,8 @@ int OnStretch(const cst_wave* wave, int start, int size, int /*last*/, cst_audio
     stream->stopped = true;
     return CST_AUDIO_STREAM_STOP;
   }
-  stream->delivered = static_cast<std::size_t>(start) + static_cast<std::size_t>(std::max(size, 0));
+  const std::size_t end = static_cast<std::size_t>(start) + static_cast<std::size_t>(std::max(size, 0));
+  stream->delivered = std::max(stream->delivered, end);
   return CST_AUDIO_STREAM_CONT;
 }
 
