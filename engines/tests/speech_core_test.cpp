@@ -190,7 +190,8 @@ TEST(FliteStream, StretchesAddUpToTheWaveform) {
   EXPECT_EQ(ORVN_TextToSpeech(channel, text, 1), 1);
   ORVN_DeleteThread(channel);
   flite_init();
-  cst_wave* wave = flite_text_to_wave(text, register_cmu_us_kal16(nullptr));
+  static cst_voice* const kal16 = register_cmu_us_kal16(nullptr);  // kept for the process, like the library's
+  cst_wave* wave = flite_text_to_wave(text, kal16);
   ASSERT_NE(wave, nullptr);
   EXPECT_EQ(listener.samples, std::vector<int16_t>(wave->samples, wave->samples + wave->num_samples));
   delete_wave(wave);
