@@ -5,6 +5,11 @@
 // utterance's features, so the voice itself is only ever read (the engine
 // tests run many threads on one voice and on one voice each to hold flite
 // to that). slt, rms and awb draw noise from rand(); we never seed it.
+//
+// The audio streams: flite hands over each stretch of a few hundred samples
+// as soon as its vocoder has made it, so the first chunk of a long sentence
+// leaves after its analysis rather than after its whole waveform, and a
+// stop ends the synthesis at the next stretch instead of after it.
 #include <flite/flite.h>
 
 #include <algorithm>
@@ -38,6 +43,52 @@ cst_voice* VoiceAt(std::size_t index) {
   return voices[index];
 }
 
+// Writes `count` samples scaled by gain/100, saturating; the samples go through untouched at 100.
+bool WriteScaled(const int16_t* samples, std::size_t count, int32_t gain, PcmSink& sink) noexcept {
+  if (gain == 100) return sink.Write(samples, count);
+  int16_t block[512];
+  while (count > 0) {
+    const std::size_t n = std::min(count, std::size(block));
+    for (std::size_t i = 0; i < n; ++i) {
+      block[i] = static_cast<int16_t>(std::clamp(int32_t{samples[i]} * gain / 100, -32768, 32767));
+    }
+    if (!sink.Write(block, n)) return false;
+    samples += n;
+    count -= n;
+  }
+  return true;
+}
+
+// One synthesis's stream: where its samples go and how far they have gone.
+struct Stream {
+  PcmSink* sink;
+  int32_t gain;
+  int32_t rate;  // the only rate the voice may produce
+  std::size_t delivered = 0;
+  bool stopped = false;
+  bool failed = false;
+};
+
+// flite's streaming callback: `size` new samples of `wave` from `start` on.
+int OnStretch(const cst_wave* wave, int start, int size, int /*last*/, cst_audio_streaming_info* info) {
+  auto* stream = static_cast<Stream*>(info->userdata);
+  if (stream->stopped || stream->failed) return CST_AUDIO_STREAM_STOP;
+  if (wave->sample_rate != stream->rate) {
+    stream->failed = true;
+    return CST_AUDIO_STREAM_STOP;
+  }
+  if (size > 0 && !WriteScaled(wave->samples + start, static_cast<std::size_t>(size), stream->gain, *stream->sink)) {
+    stream->stopped = true;
+    return CST_AUDIO_STREAM_STOP;
+  }
+  const std::size_t end = static_cast<std::size_t>(start) + static_cast<std::size_t>(std::max(size, 0));
+  stream->delivered = std::max(stream->delivered, end);
+  return CST_AUDIO_STREAM_CONT;
+}
+
+// Samples per streaming call: about 16 ms at 16 kHz, small beside any chunk.
+constexpr int kStretchSamples = 256;
+
 class FliteBackend final : public SpeechBackend {
  public:
   FliteBackend(cst_voice* voice, int32_t rate) : voice_(voice), rate_(rate) {}
@@ -59,10 +110,26 @@ class FliteBackend final : public SpeechBackend {
                          static_cast<float>(std::max(prosody.speed, 1)));
       feat_set_float(utterance->features, "f0_shift", flite_get_param_float(voice_->features, "f0_shift", 1.0f) *
                                                           static_cast<float>(prosody.pitch) / 100.0f);
+      Stream stream{&sink, std::clamp(prosody.volume, 0, 200), rate_};
+      // The utterance's features own the streaming record and free it with the utterance.
+      cst_audio_streaming_info* info = new_audio_streaming_info();
+      info->min_buffsize = kStretchSamples;
+      info->asc = OnStretch;
+      info->userdata = &stream;
+      feat_set(utterance->features, "streaming_info", audio_streaming_info_val(info));
       flite_do_synth(utterance, voice_, utt_synth);
       const cst_wave* wave = utt_wave(utterance);
-      const SpeakStatus status = wave == nullptr || wave->sample_rate != rate_ ? SpeakStatus::kFailed
-                                                                                : Deliver(*wave, prosody.volume, sink);
+      SpeakStatus status = SpeakStatus::kDone;
+      if (stream.stopped) {
+        status = SpeakStatus::kStopped;
+      } else if (stream.failed || wave == nullptr || wave->sample_rate != rate_) {
+        status = SpeakStatus::kFailed;
+      } else if (stream.delivered < static_cast<std::size_t>(std::max(wave->num_samples, 0)) &&
+                 !WriteScaled(wave->samples + stream.delivered,
+                              static_cast<std::size_t>(wave->num_samples) - stream.delivered, stream.gain, sink)) {
+        // Whatever the voice did not stream (a voice without streaming streams nothing) goes out now.
+        status = SpeakStatus::kStopped;
+      }
       delete_utterance(utterance);
       return status;
     } catch (...) {
@@ -71,21 +138,6 @@ class FliteBackend final : public SpeechBackend {
   }
 
  private:
-  // Writes the wave scaled by volume/100, saturating.
-  static SpeakStatus Deliver(const cst_wave& wave, int32_t volume, PcmSink& sink) noexcept {
-    int16_t block[1024];
-    const int32_t gain = std::clamp(volume, 0, 200);
-    for (int done = 0; done < wave.num_samples;) {
-      const int n = std::min<int>(wave.num_samples - done, static_cast<int>(std::size(block)));
-      for (int i = 0; i < n; ++i) {
-        block[i] = static_cast<int16_t>(std::clamp(int32_t{wave.samples[done + i]} * gain / 100, -32768, 32767));
-      }
-      if (!sink.Write(block, static_cast<std::size_t>(n))) return SpeakStatus::kStopped;
-      done += n;
-    }
-    return SpeakStatus::kDone;
-  }
-
   cst_voice* const voice_;
   const int32_t rate_;
 };

@@ -9,8 +9,12 @@
 // Backends are shared by every channel on their voice and may be called
 // from many threads at once: Speak is const and thread-safe (a backend that
 // wraps a single-threaded synthesiser serialises inside itself). Speak is
-// never called while the core holds a lock, and a sink never calls out of
-// the core, so a backend may hold its own lock while it writes to the sink.
+// never called while the core holds a lock. A backend that holds a lock of
+// its own while it writes says so (Serialised): the core then collects each
+// piece and delivers it after Speak returns, so that no channel callback
+// runs under that lock. Any other backend's sink passes the audio on to the
+// channel as it comes, which is what lets the first chunk leave before a
+// long piece is finished.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +47,8 @@ class SpeechBackend {
   virtual int32_t NativeRate() const noexcept = 0;
   // Speaks `text` (decoded characters) with `prosody`, writing to `sink`.
   virtual SpeakStatus Speak(std::u32string_view text, const Attributes& prosody, PcmSink& sink) const noexcept = 0;
+  // True when Speak writes to the sink while it holds a lock that other channels wait for.
+  virtual bool Serialised() const noexcept { return false; }
 };
 
 enum class BackendError { kNone, kUnavailable, kUnknownVoice, kFailed };

@@ -13,8 +13,8 @@
 
 #include "engine_core.h"
 #include "pcm_output.h"
+#include "speech_request.h"
 #include "text_decoding.h"
-#include "text_runs.h"
 
 namespace syn {
 namespace {
@@ -604,56 +604,13 @@ int32_t Engine::SpeakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t m
   });
 }
 
-namespace {
-
-// Collects one piece's native-rate PCM; says stop once the channel asks for it.
-class PieceBuffer final : public PcmSink {
- public:
-  explicit PieceBuffer(const std::atomic<bool>& stop) : stop_(stop) {}
-  bool Write(const int16_t* samples, std::size_t count) noexcept override {
-    if (stop_.load(std::memory_order_acquire)) return false;
-    // A piece is at most a few hundred characters: its buffer stays small and is reused.
-    try {
-      buffered.insert(buffered.end(), samples, samples + count);
-    } catch (...) {
-      return false;
-    }
-    return true;
-  }
-  std::vector<int16_t> buffered;
-
- private:
-  const std::atomic<bool>& stop_;
-};
-
-}  // namespace
-
-// Inline tags cut the text into runs, runs are cut into pieces of a sentence
-// or less, and each piece is synthesised whole and then delivered: the
-// backend may hold its own lock while it synthesises, the callback runs with
-// no lock held, and the first audio leaves after the first piece.
+// A set buffer size is used as given, rounded down to whole samples; otherwise chunks hold 100 ms of audio.
 bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, const Attributes& attrs,
                         int32_t outBufSize, const ChunkTarget& target) {
-  const SpeechBackend& backend = *voice.backend;
   const int32_t rate = voice.descriptor.rate;
-  // A set buffer size is used as given, rounded down to whole samples; otherwise chunks hold 100 ms of audio.
   const std::size_t chunkSamples =
       outBufSize >= 2 ? static_cast<std::size_t>(outBufSize / 2) : static_cast<std::size_t>(rate / 10);
-  ChunkedOutput output;
-  if (!output.Open(backend.NativeRate(), rate, chunkSamples, target)) return false;
-  std::vector<TextRun> runs;
-  SplitTaggedText(characters, attrs, runs);
-  PieceBuffer piece(*target.stop);
-  for (const TextRun& run : runs) {
-    for (std::u32string_view rest = run.text; !rest.empty();) {
-      const std::size_t length = FirstPieceLength(rest);
-      piece.buffered.clear();
-      if (backend.Speak(rest.substr(0, length), run.prosody, piece) != SpeakStatus::kDone) return false;
-      if (!output.Push(piece.buffered.data(), piece.buffered.size())) return false;
-      rest.remove_prefix(length);
-    }
-  }
-  return output.Finish();
+  return SpeakText(*voice.backend, characters, attrs, rate, chunkSamples, target);
 }
 
 int32_t Engine::speak(ENGINE_HANDLE handle, const char* text, int32_t mode) noexcept {

@@ -70,19 +70,30 @@ void SplitTaggedText(std::u32string_view text, Attributes prosody, std::vector<T
   if (start < text.size()) out.push_back({text.substr(start), prosody});
 }
 
-std::size_t FirstPieceLength(std::u32string_view text) noexcept {
+namespace {
+
+// The first cut of `text` no later than its hard limit, where a clause mark cuts once the piece has `minClause`
+// characters and a blank once it has `softLimit`; the sentence ends, closers and blanks right after a cut stay with
+// the piece.
+std::size_t PieceLength(std::u32string_view text, std::size_t minClause, std::size_t softLimit) noexcept {
   const std::size_t limit = std::min(text.size(), kHardPieceLimit);
   std::size_t cut = 0;
   for (std::size_t i = 0; i < limit && cut == 0; ++i) {
     const char32_t c = text[i];
-    if (IsSentenceEnd(c) || (IsClauseMark(c) && i + 1 >= kMinClauseCut) || (IsBlank(c) && i >= kSoftPieceLimit)) {
-      cut = i + 1;
-    }
+    if (IsSentenceEnd(c) || (IsClauseMark(c) && i + 1 >= minClause) || (IsBlank(c) && i >= softLimit)) cut = i + 1;
   }
   if (cut == 0) return limit;
   // "?!", "...", a closing quote or bracket and the blanks after them stay with the piece.
   while (cut < text.size() && (IsBlank(text[cut]) || IsSentenceEnd(text[cut]) || IsCloser(text[cut]))) ++cut;
   return cut;
 }
+
+}  // namespace
+
+std::size_t FirstPieceLength(std::u32string_view text) noexcept {
+  return PieceLength(text, kMinClauseCut, kSoftPieceLimit);
+}
+
+std::size_t OpeningPieceLength(std::u32string_view text) noexcept { return PieceLength(text, 1, kOpeningSoftLimit); }
 
 }  // namespace syn

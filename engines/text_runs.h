@@ -39,4 +39,12 @@ inline constexpr std::size_t kSoftPieceLimit = 160;
 inline constexpr std::size_t kHardPieceLimit = 240;
 std::size_t FirstPieceLength(std::u32string_view text) noexcept;
 
+// The length of the opening piece of a request, whose synthesis stands
+// between the request and its first audio: as FirstPieceLength, but cut at
+// any clause mark, and at a blank once the piece has kOpeningSoftLimit
+// characters, so that a long first sentence does not hold the first chunk
+// back (a synthesiser analyses a whole piece before it makes any sound).
+inline constexpr std::size_t kOpeningSoftLimit = 60;
+std::size_t OpeningPieceLength(std::u32string_view text) noexcept;
+
 }  // namespace syn

@@ -1,0 +1,200 @@
+// The engine core's side of speech: how a request's audio travels from a backend to the callback (held back under a
+// synthesiser's lock, streamed otherwise), how a stop reaches a streaming backend, in which order the turns at
+// libespeak-ng go, and that flite's streamed stretches add up to exactly its own waveform.
+#include <flite/flite.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orven_api.h"
+#include "speech_request.h"
+#include "voice_turns.h"
+
+extern "C" cst_voice* register_cmu_us_kal16(const char* voxdir);
+
+namespace {
+
+constexpr std::size_t kChunk = 160;
+
+// A channel's side: every chunk it was handed, and a stop it asks for after `stopAfter` chunks.
+struct Listener {
+  std::vector<std::size_t> chunks;
+  std::vector<int16_t> samples;
+  std::atomic<bool> stop{false};
+  std::size_t stopAfter = 0;  // 0: never
+  static int32_t ORVN_CDECL Take(void* self, ORVN_PcmChunk* chunk) {
+    auto* l = static_cast<Listener*>(self);
+    l->chunks.push_back(static_cast<std::size_t>(chunk->byteCount / 2));
+    l->samples.insert(l->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
+    if (l->chunks.size() == l->stopAfter) l->stop = true;
+    return 0;
+  }
+};
+
+// Writes each piece in stretches of 100 samples (value: the piece's number), noting how many chunks the listener had
+// been handed before each stretch and how many samples it got accepted after the stop was asked for.
+class StretchBackend final : public syn::SpeechBackend {
+ public:
+  StretchBackend(bool serialised, const Listener& listener) : serialised_(serialised), listener_(listener) {}
+  int32_t NativeRate() const noexcept override { return 16000; }
+  bool Serialised() const noexcept override { return serialised_; }
+  syn::SpeakStatus Speak(std::u32string_view text, const syn::Attributes&, syn::PcmSink& sink) const noexcept override {
+    const std::vector<int16_t> stretch(100, static_cast<int16_t>(pieces.size()));
+    pieces.emplace_back(text);
+    chunksBefore.emplace_back();
+    for (int i = 0; i < 12; ++i) {
+      chunksBefore.back().push_back(listener_.chunks.size());
+      const bool stopping = listener_.stop.load();
+      if (!sink.Write(stretch.data(), stretch.size())) return syn::SpeakStatus::kStopped;
+      if (stopping) acceptedAfterStop += stretch.size();
+    }
+    return syn::SpeakStatus::kDone;
+  }
+
+  mutable std::vector<std::u32string> pieces;
+  mutable std::vector<std::vector<std::size_t>> chunksBefore;  // per piece, per stretch
+  mutable std::size_t acceptedAfterStop = 0;
+
+ private:
+  const bool serialised_;
+  const Listener& listener_;
+};
+
+const char32_t kText[] = U"First sentence. Second one. <speed=\"150\">Third.";
+
+// Both kinds of backend give the same chunks; only a backend without a lock of its own sees its audio leave while it
+// is still speaking, and a stop reaches it within a chunk.
+TEST(SpeakText, StreamsUnlessTheBackendHoldsALock) {
+  struct Row {
+    const char* what;
+    bool serialised;
+  } rows[] = {{"serialised backend", true}, {"streaming backend", false}};
+  std::vector<int16_t> first;
+  for (const Row& row : rows) {
+    Listener listener;
+    const StretchBackend backend(row.serialised, listener);
+    EXPECT_TRUE(syn::SpeakText(backend, kText, {}, 16000, kChunk, {&Listener::Take, &listener, false, &listener.stop}))
+        << row.what;
+    ASSERT_EQ(backend.pieces.size(), 3u) << row.what;
+    EXPECT_EQ(listener.samples.size(), 3u * 12 * 100) << row.what;
+    EXPECT_EQ(std::count(listener.chunks.begin(), listener.chunks.end(), kChunk), listener.chunks.size() - 1)
+        << row.what;
+    if (first.empty()) first = listener.samples;
+    EXPECT_EQ(listener.samples, first) << row.what << ": the same audio either way";
+    for (std::size_t piece = 0; piece < 3; ++piece) {
+      const std::vector<std::size_t>& seen = backend.chunksBefore[piece];
+      // Under a lock nothing leaves while the piece is spoken; streaming, the second chunk is out by the last stretch.
+      if (row.serialised) {
+        EXPECT_EQ(seen.front(), seen.back()) << row.what << ", piece " << piece;
+      } else {
+        EXPECT_GE(seen.back() - seen.front(), 2u) << row.what << ", piece " << piece;
+      }
+    }
+  }
+}
+
+TEST(SpeakText, AStopEndsTheRequestAtTheNextChunk) {
+  for (bool serialised : {true, false}) {
+    const char* what = serialised ? "serialised backend" : "streaming backend";
+    Listener listener;
+    listener.stopAfter = 3;
+    const StretchBackend backend(serialised, listener);
+    EXPECT_FALSE(syn::SpeakText(backend, kText, {}, 16000, kChunk, {&Listener::Take, &listener, false, &listener.stop}))
+        << what;
+    EXPECT_EQ(listener.chunks.size(), 3u) << what;
+    EXPECT_EQ(backend.pieces.size(), 1u) << what << ": no piece after the stop";
+    // What a streaming backend still gets accepted after the stop fills at most the chunk that was being filled.
+    EXPECT_LT(backend.acceptedAfterStop, kChunk) << what;
+  }
+}
+
+// Only the request's opening piece is cut short (at any clause mark, or at a blank after 60 characters), since the
+// first chunk waits for it; the pieces after it keep the ordinary cuts.
+TEST(SpeakText, OnlyTheOpeningPieceIsCutShort) {
+  const std::u32string longClause =
+      U"Every word of this opening sentence runs on without a single mark for well over sixty characters. Next.";
+  struct Row {
+    const char* what;
+    std::u32string text;
+    std::vector<std::u32string> pieces;
+  } rows[] = {
+      {"a comma cuts the opening piece only",
+       U"Well, this one has a comma, and goes on. Then, more.",
+       {U"Well, ", U"this one has a comma, and goes on. ", U"Then, more."}},
+      {"a blank after sixty characters",
+       longClause,
+       {longClause.substr(0, 61), longClause.substr(61, longClause.size() - 61 - 5), U"Next."}},
+      {"a full-width comma, no blanks",
+       U"今天天气很好，我们去公园吧，好不好。",
+       {U"今天天气很好，", U"我们去公园吧，好不好。"}},
+      {"a short sentence as it is", U"Yes. No, thank you.", {U"Yes. ", U"No, thank you."}},
+  };
+  for (const Row& row : rows) {
+    Listener listener;
+    const StretchBackend backend(false, listener);
+    EXPECT_TRUE(syn::SpeakText(backend, row.text, {}, 16000, kChunk, {&Listener::Take, &listener, false, nullptr}));
+    EXPECT_EQ(backend.pieces, row.pieces) << row.what;
+  }
+}
+
+// Turns at a synthesiser that holds `holder`'s voice, with waiters queued in order; the order in which they get it.
+std::vector<int> GrantOrder(const std::string& holder, const std::vector<std::string>& waiters) {
+  syn::VoiceTurns turns;
+  turns.Enter(holder);
+  std::vector<int> order;
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < waiters.size(); ++i) {
+    threads.emplace_back([&, i] {
+      turns.Enter(waiters[i]);
+      order.push_back(static_cast<int>(i));  // in a turn: one thread at a time
+      turns.Leave(waiters[i]);
+    });
+    while (turns.Waiting() < i + 1) std::this_thread::yield();  // queued in this order
+  }
+  turns.Leave(holder);
+  for (std::thread& t : threads) t.join();
+  return order;
+}
+
+TEST(VoiceTurns, TheHeldVoiceGoesFirstWithinTheBound) {
+  static_assert(syn::VoiceTurns::kMaxPassOvers == 4, "the rows below pass a waiter over four times at most");
+  struct Row {
+    const char* what;
+    std::string holder;
+    std::vector<std::string> waiters;
+    std::vector<int> order;
+  } rows[] = {
+      {"one voice keeps its queue order", "ko", {"ko", "ko", "ko"}, {0, 1, 2}},
+      {"the held voice first, then the oldest", "ko", {"cmn", "ja", "ko", "cmn", "ko"}, {2, 4, 0, 3, 1}},
+      {"passed over four times, then its turn",
+       "ko",
+       {"ja", "ko", "ko", "ko", "ko", "ko", "ko"},
+       {1, 2, 3, 4, 0, 5, 6}},
+      {"no waiter for the held voice: the oldest", "en", {"ja", "ko", "ja"}, {0, 2, 1}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(GrantOrder(row.holder, row.waiters), row.order) << row.what;
+}
+
+// kal16 uses no random numbers: through the library, a sentence at the voice's own rate and volume comes out as
+// exactly the samples of flite's own waveform, however the stretches fell.
+TEST(FliteStream, StretchesAddUpToTheWaveform) {
+  ORVN_Initialize();
+  ASSERT_EQ(ORVN_LoadEngineEx(ORVN_ENGLISH, 3, ORVEN_SHIPPED_VOICES_DIR, 0), 0);
+  const char* const text = "Streaming must not drop or repeat a single sample";
+  Listener listener;
+  ORVN_CHANNEL channel = ORVN_CreateThread(&listener, &Listener::Take, ORVN_ENGLISH, 3);
+  ASSERT_NE(channel, nullptr);
+  EXPECT_EQ(ORVN_TextToSpeech(channel, text, 1), 1);
+  ORVN_DeleteThread(channel);
+  flite_init();
+  static cst_voice* const kal16 = register_cmu_us_kal16(nullptr);  // kept for the process, like the library's
+  cst_wave* wave = flite_text_to_wave(text, kal16);
+  ASSERT_NE(wave, nullptr);
+  EXPECT_EQ(listener.samples, std::vector<int16_t>(wave->samples, wave->samples + wave->num_samples));
+  delete_wave(wave);
+}
+
+}  // namespace
