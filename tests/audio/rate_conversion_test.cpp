@@ -1,5 +1,4 @@
 // The exported rate converters against the filter written out tap by tap.
-#include <cstring>
 
 #include "audio_test_support.h"
 
