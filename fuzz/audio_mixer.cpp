@@ -33,8 +33,8 @@ using Bytes = std::vector<uint8_t>;
 
 // A directory of this process's own, removed at exit.
 struct ScratchDir {
-  std::string path = std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp") +
-                     "/orven-fuzz-mixer-XXXXXX";
+  std::string path =
+      std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp") + "/orven-fuzz-mixer-XXXXXX";
   ScratchDir() { FUZZ_CHECK(mkdtemp(path.data()) != nullptr); }
   ~ScratchDir() {
     for (const char* name : {"a", "b", "out"}) std::remove(File(name).c_str());
@@ -76,7 +76,8 @@ Expected Predict(int32_t fileType, int32_t encoding, int32_t mode, const Bytes& 
   size_t start = 0;
   if (fileType == 0) {  // format tag and bits per sample must agree; mu-law and A-law have a cbSize before the data
     if (a.size() < 44 || b.size() < 44) return {1, ORVN_ERR_FILE_OPEN, true, {}};
-    if (Le(&a[20], 2) != Le(&b[20], 2) || Le(&a[34], 2) != Le(&b[34], 2)) return {1, ORVN_ERR_FORMAT_MISMATCH, true, {}};
+    if (Le(&a[20], 2) != Le(&b[20], 2) || Le(&a[34], 2) != Le(&b[34], 2))
+      return {1, ORVN_ERR_FORMAT_MISMATCH, true, {}};
     start = Le(&a[20], 2) == 6 || Le(&a[20], 2) == 7 ? 46 : 44;
     if (a.size() < start || b.size() < start) return {1, ORVN_ERR_FILE_OPEN, true, {}};
   } else if (fileType == 1) {  // magic, encoding, rate and channels must agree
@@ -85,7 +86,8 @@ Expected Predict(int32_t fileType, int32_t encoding, int32_t mode, const Bytes& 
       if (Be32(&a[field]) != Be32(&b[field])) return {1, ORVN_ERR_FORMAT_MISMATCH, true, {}};
     start = 24;
   }
-  const Bytes first(a.begin() + static_cast<long>(start), a.end()), second(b.begin() + static_cast<long>(start), b.end());
+  const Bytes first(a.begin() + static_cast<long>(start), a.end()),
+      second(b.begin() + static_cast<long>(start), b.end());
   Expected e;
   e.data = mode == 0 ? second : first;  // mixing keeps the first's length; its samples are not predicted here
   if (mode != 2) e.data.insert(e.data.end(), (mode == 0 ? first : second).begin(), (mode == 0 ? first : second).end());
@@ -114,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Bytes a(data + kHead, data + kHead + split), b(data + kHead + split, data + size);
   for (int input = 0; input < 2; ++input) {
     Bytes& bytes = input == 0 ? a : b;
-    const Bytes h = data[4] >> input & 1 ? Header(fileType, encoding, rate, static_cast<uint32_t>(bytes.size())) : Bytes();
+    const Bytes h =
+        data[4] >> input & 1 ? Header(fileType, encoding, rate, static_cast<uint32_t>(bytes.size())) : Bytes();
     bytes.insert(bytes.begin(), h.begin(), h.end());
   }
   if (data[4] & 4) std::copy_n(a.begin(), std::min<size_t>({a.size(), b.size(), 46}), b.begin());
@@ -136,12 +139,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const size_t length = expected.data.size();
-  const size_t header = fileType == 0   ? (encoding == 0 || encoding == 1 ? 44 : encoding == 2 || encoding == 3 ? 46 : 0)
+  const size_t header = fileType == 0   ? (encoding == 0 || encoding == 1   ? 44
+                                           : encoding == 2 || encoding == 3 ? 46
+                                                                            : 0)
                         : fileType == 1 ? (encoding >= 0 && encoding <= 5 && encoding != 4 ? 24 : 0)
                                         : 0;
   FUZZ_CHECK(out.size() == header + length);
-  if (mode != 2) FUZZ_CHECK(std::equal(expected.data.begin(), expected.data.end(), out.begin() + static_cast<long>(header)));
-  if (fileType == 0 && header > 0) FUZZ_CHECK(Le(&out[4], 4) == header - 8 + length && Le(&out[header - 4], 4) == length);
+  if (mode != 2)
+    FUZZ_CHECK(std::equal(expected.data.begin(), expected.data.end(), out.begin() + static_cast<long>(header)));
+  if (fileType == 0 && header > 0)
+    FUZZ_CHECK(Le(&out[4], 4) == header - 8 + length && Le(&out[header - 4], 4) == length);
   if (fileType == 1 && header > 0) FUZZ_CHECK(Be32(&out[8]) == length);
   return 0;
 }

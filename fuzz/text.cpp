@@ -6,7 +6,8 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string differs = orven::text::reference::Differences(std::string(reinterpret_cast<const char*>(data), size));
+  const std::string differs =
+      orven::text::reference::Differences(std::string(reinterpret_cast<const char*>(data), size));
   if (!differs.empty()) std::fprintf(stderr, "%s differs from its rules\n", differs.c_str());
   FUZZ_CHECK(differs.empty());
   return 0;

@@ -84,11 +84,11 @@ inline bool HaveTool(const std::string& tool) {
 
 // The oracles (sox, ffprobe, pocketsphinx) are Linux programs: a Windows build skips the test, a Linux build
 // without the tool skips it too, or fails it when ORVEN_REQUIRE_ORACLES is set.
-#define REQUIRE_TOOL(tool)                                                                             \
+#define REQUIRE_TOOL(tool)                                                                              \
   if (orven_test::kWindows) GTEST_SKIP() << tool " is a Linux oracle; the Linux build runs this check"; \
-  if (!orven_test::HaveTool(tool)) {                                                                   \
-    if (std::getenv("ORVEN_REQUIRE_ORACLES")) FAIL() << tool " is missing and oracles are required";   \
-    GTEST_SKIP() << tool " is missing";                                                                \
+  if (!orven_test::HaveTool(tool)) {                                                                    \
+    if (std::getenv("ORVEN_REQUIRE_ORACLES")) FAIL() << tool " is missing and oracles are required";    \
+    GTEST_SKIP() << tool " is missing";                                                                 \
   }
 
 // What a shell command wrote to its standard output, or "" when it failed.

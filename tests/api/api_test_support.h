@@ -91,6 +91,19 @@ inline ORVN_CHANNEL Open(int32_t language, int32_t speaker) {
   return ORVN_CreateThread(nullptr, NoopCallback, language, speaker);
 }
 
+// What the English engine delivers for `text` on a channel of `speaker`, as bytes.
+inline std::string Synthesised(const std::string& text, int32_t speaker) {
+  std::string pcm;
+  auto collect = [](void* out, ORVN_PcmChunk* chunk) -> int32_t {
+    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(chunk->samples), chunk->byteCount);
+    return 0;
+  };
+  ORVN_CHANNEL channel = ORVN_CreateThread(&pcm, collect, ORVN_ENGLISH, speaker);
+  ORVN_TextToPcmBuf(channel, text.c_str(), 1, 32000);
+  ORVN_DeleteThread(channel);
+  return pcm;
+}
+
 using Counts = std::array<int32_t, 2>;  // channels open, channel capacity
 
 // Every test starts initialised, with nothing loaded, default capacities, nothing forced, empty logs.

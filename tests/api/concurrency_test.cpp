@@ -84,8 +84,8 @@ TEST_F(ChannelConcurrencyTest, FileEntriesOnManyThreadsWriteWhatTheyWriteAlone) 
 }
 
 // An engine that calls back into a locking export from inside its channel creation, which runs under the library
-// lock, enters the lock again instead of deadlocking, as a critical section lets its owner do. A hang is caught by
-// a watchdog that ends the program.
+// lock, enters the lock again instead of deadlocking, as a critical section lets its owner do (a hang fails by the
+// test's time limit).
 TEST_F(ChannelConcurrencyTest, TheLibraryLockIsReentrantForAnEngineThatCallsBack) {
   LoadVoices(ORVN_KOREAN);
   LoadVoices(ORVN_ENGLISH);
@@ -102,17 +102,7 @@ TEST_F(ChannelConcurrencyTest, TheLibraryLockIsReentrantForAnEngineThatCallsBack
         ORVN_GetChannelInfo(ORVN_ENGLISH, &r.afterDelete[0], &r.afterDelete[1]);
       },
       &reentry);
-  std::atomic<bool> done{false};
-  std::thread watchdog([&] {
-    for (int i = 0; i < 1000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!done) {
-      std::fprintf(stderr, "a channel creation that re-entered the library lock hung\n");
-      std::_Exit(1);
-    }
-  });
   ORVN_CHANNEL outer = Open(ORVN_KOREAN, 0);
-  done = true;
-  watchdog.join();
   EXPECT_NE(outer, nullptr);
   EXPECT_NE(reentry.inner, nullptr);
   EXPECT_EQ(reentry.afterDelete[0], 0);

@@ -59,8 +59,8 @@ TEST_F(ArgumentChecksTest, EachRefusalHasItsCodeAndReachesNoEngine) {
     const std::string voice = std::to_string(language) + ", " + std::to_string(speaker);
     rows.push_back({"ORVN_DeleteThread({" + voice + "})", [fake] { return ORVN_DeleteThread(fake), ORVN_GetError(); },
                     voiceCodes[i]});
-    rows.push_back({"ORVN_GetTextLimitLength(" + voice + ")", [=] { return ORVN_GetTextLimitLength(language, speaker); },
-                    voiceCodes[i]});
+    rows.push_back({"ORVN_GetTextLimitLength(" + voice + ")",
+                    [=] { return ORVN_GetTextLimitLength(language, speaker); }, voiceCodes[i]});
   }
   // clang-format off
   rows.insert(rows.end(), {

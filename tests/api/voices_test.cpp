@@ -47,8 +47,8 @@ TEST_F(VoicesTest, PathsReachTheEngineAbsoluteWithOneSeparator) {
   const size_t base = fs::current_path().string().size() + 1;
   ASSERT_LT(base, 200u);
   const std::string db = DatabaseDir("db");
-  for (const std::string& given : {std::string("db"), std::string("db/"), std::string("./db"),
-                                   std::string("db/../db/."), db}) {
+  for (const std::string& given :
+       {std::string("db"), std::string("db/"), std::string("./db"), std::string("db/../db/."), db}) {
     SynTest_ClearLog(ORVN_ENGLISH);
     // The engine finds no voice there: result 1, the last error untouched.
     EXPECT_EQ(LastErrorAfter([&] { EXPECT_EQ(ORVN_LoadEngineEx(ORVN_ENGLISH, 0, given.c_str(), 3), 1); }),
@@ -59,8 +59,8 @@ TEST_F(VoicesTest, PathsReachTheEngineAbsoluteWithOneSeparator) {
   ORVN_LoadEngineEx(ORVN_JAPANESE, 0, fits.c_str(), 0);
   ORVN_LoadEngineEx(ORVN_JAPANESE, 1, tooLong.c_str(), 0);
   fs::current_path(previous);
-  EXPECT_EQ(EngineLog(ORVN_JAPANESE),
-            (Log{LoadCall(ORVN_JAPANESE, fitting, 0, 0), LoadCall(ORVN_JAPANESE, (fs::path(tooLong) / "").string(), 0, 1)}));
+  EXPECT_EQ(EngineLog(ORVN_JAPANESE), (Log{LoadCall(ORVN_JAPANESE, fitting, 0, 0),
+                                           LoadCall(ORVN_JAPANESE, (fs::path(tooLong) / "").string(), 0, 1)}));
 }
 
 // Unloading orphans the channels: their handles are refused until a reload, and the fresh counts stay at zero.

@@ -1,7 +1,7 @@
 // The file output step on chunks of awkward lengths, and its rate plan, which must hold on 32-bit targets.
 #include "audio/file_output.h"
-#include "audio/rate_conversion.h"
 
+#include "audio/rate_conversion.h"
 #include "audio_test_support.h"
 
 namespace orven_test {
@@ -18,8 +18,8 @@ Bytes ThroughTheExports(Samples s, int32_t from, int32_t to, int32_t encoding) {
     s = converted;
   }
   if (encoding < 1 || encoding > 5) return Samples16(s, false);
-  const decltype(&ORVN_uLawEnCoding) coders[] = {nullptr, ORVN_Linear8UnsignedEnCoding, ORVN_uLawEnCoding,
-                                                 ORVN_aLawEnCoding, nullptr, ORVN_ADPCMEnCoding};
+  const decltype(&ORVN_uLawEnCoding) coders[] = {
+      nullptr, ORVN_Linear8UnsignedEnCoding, ORVN_uLawEnCoding, ORVN_aLawEnCoding, nullptr, ORVN_ADPCMEnCoding};
   const auto n = static_cast<int32_t>(s.size());
   Bytes out(s.size() + 1);
   out.resize(static_cast<size_t>(encoding == 4 ? ORVN_VOXADPCMEnCoding(n, s.data(), out.data())
@@ -42,7 +42,8 @@ TEST(FileOutput, EachChunkIsConvertedAndCodedOnItsOwn) {
       Samples chunks = source;
       Bytes expected;
       for (size_t at = 0; size_t n : {320, 101, 1, 4000, 0}) {  // even, odd, one sample, long, empty
-        const Bytes coded = ThroughTheExports(Samples(source.begin() + at, source.begin() + at + n), from, to, encoding);
+        const Bytes coded =
+            ThroughTheExports(Samples(source.begin() + at, source.begin() + at + n), from, to, encoding);
         expected.insert(expected.end(), coded.begin(), coded.end());
         ORVN_PcmChunk chunk{static_cast<int32_t>(2 * n), n ? chunks.data() + at : nullptr};
         EXPECT_EQ(FileOutputCallback(&record, &chunk), 0);

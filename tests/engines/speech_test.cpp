@@ -73,10 +73,12 @@ TEST_F(Speech, EveryLanguageSoundsLikeSpeechAt16000And8000Hz) {
     }
   }
   const FrameStats tone = Analyse(Speak(kEnglish, 9, kSamples[kEnglish].text));
-  EXPECT_TRUE(tone.voiced > tone.frames / 2 && tone.unvoiced == 0) << "tone: " << tone.voiced << " voiced, " << tone.unvoiced << " unvoiced";
+  EXPECT_TRUE(tone.voiced > tone.frames / 2 && tone.unvoiced == 0)
+      << "tone: " << tone.voiced << " voiced, " << tone.unvoiced << " unvoiced";
   Audio noise{std::vector<int16_t>(32000), {}, 16000};
   std::mt19937 random(1);
-  for (int16_t& sample : noise.samples) sample = static_cast<int16_t>(std::normal_distribution<double>(0, 3000)(random));
+  for (int16_t& sample : noise.samples)
+    sample = static_cast<int16_t>(std::normal_distribution<double>(0, 3000)(random));
   const FrameStats hiss = Analyse(noise);
   EXPECT_TRUE(hiss.voiced == 0 && hiss.unvoiced > hiss.frames / 2) << hiss.voiced << " " << hiss.unvoiced;
 }
@@ -147,10 +149,17 @@ TEST_F(Speech, JapaneseKanjiReadLikeTheirKana) {
 // ---- English intelligibility, judged by pocketsphinx ----------------------------------------------------------------
 
 const char* const kSentences[] = {
-    "please close the door",        "open the window now",        "the weather is nice today",
-    "turn off the kitchen light",   "my phone number has changed", "call me back tomorrow morning",
-    "the train leaves at noon",     "we need more coffee",         "send the report to your manager",
-    "the meeting starts in ten minutes", "please leave a message after the tone",
+    "please close the door",
+    "open the window now",
+    "the weather is nice today",
+    "turn off the kitchen light",
+    "my phone number has changed",
+    "call me back tomorrow morning",
+    "the train leaves at noon",
+    "we need more coffee",
+    "send the report to your manager",
+    "the meeting starts in ten minutes",
+    "please leave a message after the tone",
 };
 
 // What the recogniser hears in a 16 kHz file: under a grammar of the sentences, or under the full model.

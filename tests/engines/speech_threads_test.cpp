@@ -17,7 +17,8 @@ TEST_F(SpeechThreads, EightChannelsOfFourLanguages) {
   };
   std::vector<Job> jobs;
   for (int32_t language = 0; language < 4; ++language) {
-    for (int32_t speaker : {0, 1}) jobs.push_back({language, speaker, Speak(language, speaker, kSamples[language].text)});
+    for (int32_t speaker : {0, 1})
+      jobs.push_back({language, speaker, Speak(language, speaker, kSamples[language].text)});
   }
   std::atomic<int> faults{0};
   std::vector<std::thread> threads;

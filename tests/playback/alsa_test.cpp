@@ -67,7 +67,10 @@ TEST_F(AudioDeviceTest, PlatformDevicesFinishEveryBufferInOrder) {
     EXPECT_EQ(service.close(device), platform::kWaveStillPlaying);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(service.restart(device), 0u);
-    ASSERT_TRUE(Eventually([&] { std::lock_guard l(done.mutex); return done.headers.size() == 3; }));
+    ASSERT_TRUE(Eventually([&] {
+      std::lock_guard l(done.mutex);
+      return done.headers.size() == 3;
+    }));
     if (std::string(name) == "null") {
       EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
     }
@@ -91,8 +94,7 @@ TEST_F(AudioDeviceTest, AnAlsaDeviceThatCannotBeOpenedShowsItsBox) {
   if (kWindows) GTEST_SKIP() << "Windows opens its system device whatever the name; device names are ALSA's";
   ASSERT_EQ(ORVN_SetAudioDevice("no_such_alsa_device"), 0);
   EXPECT_EQ(ORVN_PlayTTS(window, 1, "a", nullptr, ORVN_ENGLISH, 0), 1);
-  EXPECT_EQ(boxes.Seen(),
-            Strings{"Wave Out Device Open Error !|The specified device ID is out of range."});
+  EXPECT_EQ(boxes.Seen(), Strings{"Wave Out Device Open Error !|The specified device ID is out of range."});
 }
 
 }  // namespace

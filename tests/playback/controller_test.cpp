@@ -45,7 +45,7 @@ TEST_F(ControllerTest, RefusalsAndNothingToActOn) {
     int32_t language, speaker;
     const char* text;
     int32_t code;
-  } rows[] = {{"language 4", 4, 0, "a", -13}, {"speaker 11", 1, 11, "a", -14}, {"speaker -1", 1, -1, "a", -14},
+  } rows[] = {{"language 4", 4, 0, "a", -13},  {"speaker 11", 1, 11, "a", -14}, {"speaker -1", 1, -1, "a", -14},
               {"speaker 10", 1, 10, "a", -10}, {"not loaded", 2, 0, "a", -10},  {"null text", 1, 0, nullptr, -6},
               {"empty text", 1, 0, "", -6}};
   for (const auto& row : rows) {
@@ -80,6 +80,63 @@ TEST_F(ControllerTest, APlaybackPlaysTheSynthesisedAudio) {
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_NE(sizes[0].find(", " + std::to_string(chunk) + ")"), std::string::npos) << sizes[0];
     EXPECT_TRUE(fake.Played() == Synthesised(text, speaker)) << fake.Played().size() << " bytes played";
+    const Strings calls = fake.Calls();
+    EXPECT_EQ(
+        std::count_if(calls.begin(), calls.end(),
+                      [](const std::string& c) { return c.rfind("write ", 0) == 0 && std::stoi(c.substr(6)) > 16000; }),
+        0)
+        << "a chunk goes to the device in pieces of one buffer";
+  }
+}
+
+// A playback ends only once the device has played every buffer, and a pause holds that end until the restart.
+TEST_F(ControllerTest, TheEndWaitsForEveryBufferAndForARestart) {
+  fake.Automatic(false);
+  ASSERT_EQ(Play(kShortText), 0);
+  ASSERT_TRUE(Eventually([&] { return fake.Count("write") == 1; }));
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(messages.Seen(), Notes({1}));
+  EXPECT_EQ(ORVN_PauseTTS(), 0);
+  fake.Finish(1);  // not while paused
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(messages.Seen(), Notes({1, 2}));
+  EXPECT_EQ(ORVN_RestartTTS(), 0);
+  EXPECT_EQ(Ended(4), Notes({1, 2, 3, 4}));
+  EXPECT_EQ(fake.Calls().back(), "close");
+}
+
+// Each failing device call shows its caption with the text of its code; the playback goes on or ends as it can.
+TEST_F(ControllerTest, DeviceFailuresShowTheirBoxes) {
+  const struct {
+    const char* call;
+    uint32_t code;
+    const char* box;  // caption|text, or "" for none
+  } rows[] = {
+      {"open", 4, "Wave Out Device Open Error !|The specified resource is already allocated."},
+      {"prepare", 7, "Device output preparing error !|Unable to allocate or lock memory."},
+      {"write", 5, "Device output error !|The specified device handle is invalid."},
+      {"write", 33, ""},  // still playing: taken as queued (then waited for)
+      {"close", 33, "Device Out Close Error !|There are still buffers in the queue."},
+      {"pause", 8, "waveOutPause Error !|Specified device is synchronous and does not support pausing."},
+      {"restart", 12, "waveOutRestart Error !|Error code is 12."},
+      {"reset", 1, "Device Out Reset error !|Error code is 1."},  // a stop while paused resets the device
+  };
+  for (const auto& row : rows) {
+    const std::string call = row.call;
+    SCOPED_TRACE("wave-out " + call + " failing with " + std::to_string(row.code));
+    const bool lasting = call == "pause" || call == "restart" || call == "reset";
+    fake.Reset(!lasting);
+    fake.Fail(call, row.code);
+    boxes.Clear();
+    messages.Clear();
+    EXPECT_EQ(Play(lasting ? kLongText : kShortText), call == "open" ? 1 : 0);
+    if (lasting) ORVN_PauseTTS();
+    if (call == "restart") ORVN_RestartTTS();
+    const bool ends = call == "prepare" || call == "close" || (call == "write" && row.code != 33);
+    EXPECT_TRUE(!ends || messages.WaitFor(2)) << "the playback ends";
+    fake.Automatic(true);
+    ORVN_StopTTS();
+    EXPECT_EQ(boxes.Seen(), row.box[0] ? Strings{row.box} : Strings{});
   }
 }
 
@@ -147,6 +204,8 @@ TEST_F(ControllerTest, PauseRestartAndStop) {
   EXPECT_EQ(ORVN_RestartTTS(), 1) << "not paused any more";
   EXPECT_EQ(ORVN_PauseTTS(), 0);
   ASSERT_TRUE(Eventually([&] { return fake.Count("write") == 18; })) << "the ring is full";
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(fake.Count("write"), 18) << "the next piece waits for a buffer to finish";
   EXPECT_EQ(ORVN_StopTTS(), 0);
   const Strings seen = Ended(5);
   EXPECT_EQ(Strings(seen.begin(), seen.begin() + 4), Notes({1, 2, 3, 2}));

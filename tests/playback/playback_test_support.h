@@ -40,9 +40,15 @@ class FakeWaveOut {
     automatic_ = automatic, paused_ = false, toFinish_ = 0;
     queue_.clear(), calls_.clear(), played_.clear(), failures_.clear();
   }
-  void Automatic(bool automatic) { Locked([&] { automatic_ = automatic; }); }
-  void Fail(const std::string& call, uint32_t code) { Locked([&] { failures_[call] = code; }); }
-  void Finish(int buffers) { Locked([&] { toFinish_ += buffers; }); }
+  void Automatic(bool automatic) {
+    Locked([&] { automatic_ = automatic; });
+  }
+  void Fail(const std::string& call, uint32_t code) {
+    Locked([&] { failures_[call] = code; });
+  }
+  void Finish(int buffers) {
+    Locked([&] { toFinish_ += buffers; });
+  }
   Strings Calls() {
     std::lock_guard lock(mutex_);
     return calls_;
@@ -146,29 +152,8 @@ inline const platform::WaveOutService FakeWaveOut::kService = {
     [](auto) { return Control("close", false); },
 };
 
-// The device layer's sleeps, recorded; each really sleeps a millisecond so that waiting loops stay cheap.
-class SleepLog {
- public:
-  static void Sleep(int32_t milliseconds) {
-    {
-      std::lock_guard lock(mutex_);
-      log_.push_back(milliseconds);
-    }
-    std::this_thread::sleep_for(1ms);
-  }
-  static std::vector<int32_t> Taken() {
-    std::lock_guard lock(mutex_);
-    return log_;
-  }
-  static void Clear() {
-    std::lock_guard lock(mutex_);
-    log_.clear();
-  }
-
- private:
-  static inline std::mutex mutex_;
-  static inline std::vector<int32_t> log_;
-};
+// The device layer's polling sleeps, each a millisecond, so that waiting loops stay cheap.
+inline void ShortSleep(int32_t) { std::this_thread::sleep_for(1ms); }
 
 // What reached a notification window or the message box handler, as text: "message:wParam" (with "!" for an
 // lParam other than 0), "caption|text".
@@ -202,25 +187,12 @@ class Recorder {
   Strings seen_;
 };
 
-// What the English engine synthesises for `text` on a channel of `speaker`, as bytes.
-inline std::string Synthesised(const std::string& text, int32_t speaker) {
-  std::string pcm;
-  auto collect = [](void* out, ORVN_PcmChunk* chunk) -> int32_t {
-    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(chunk->samples), chunk->byteCount);
-    return 0;
-  };
-  ORVN_CHANNEL channel = ORVN_CreateThread(&pcm, collect, ORVN_ENGLISH, speaker);
-  ORVN_TextToPcmBuf(channel, text.c_str(), 1, 32000);
-  ORVN_DeleteThread(channel);
-  return pcm;
-}
-
 // Live playback through the exports: the English tone voices loaded, a notification window and a message box handler
 // that record, and the device service a test starts with (null: the platform's own), with short polling sleeps.
 class PlaybackTest : public ApiTest {
  protected:
   void Start(const platform::WaveOutService* service) {
-    orven::playback::SetDeviceServiceForTesting(service, SleepLog::Sleep);
+    orven::playback::SetDeviceServiceForTesting(service, ShortSleep);
     ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
     ASSERT_NE(window = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages), nullptr);
     LoadVoices(ORVN_ENGLISH);

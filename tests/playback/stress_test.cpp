@@ -9,7 +9,7 @@ namespace {
 TEST(StressPlaybackTest, RandomPlayPauseRestartStop) {
   ORVN_Initialize();
   ASSERT_EQ(ORVN_LoadEngine(ORVN_ENGLISH, VoicesDir().c_str(), 0), 0);
-  orven::playback::SetDeviceServiceForTesting(nullptr, SleepLog::Sleep);
+  orven::playback::SetDeviceServiceForTesting(nullptr, ShortSleep);
   ORVN_SetAudioDevice("null");
   Recorder messages, boxes;
   ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
@@ -23,7 +23,8 @@ TEST(StressPlaybackTest, RandomPlayPauseRestartStop) {
   constexpr int kRounds = 200;
   for (int round = 0; round < kRounds; ++round) {
     const std::string text(1 + random() % 12, static_cast<char>('a' + round % 26));
-    ASSERT_EQ(ORVN_PlayTTS(window, kMessage, text.c_str(), nullptr, ORVN_ENGLISH, static_cast<int32_t>(random() % 2)), 0)
+    ASSERT_EQ(ORVN_PlayTTS(window, kMessage, text.c_str(), nullptr, ORVN_ENGLISH, static_cast<int32_t>(random() % 2)),
+              0)
         << "round " << round;
     pause();
     if (random() % 2) ORVN_PauseTTS();

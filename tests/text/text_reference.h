@@ -60,7 +60,8 @@ inline std::optional<std::string> Utf8ToKorean(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     const uint32_t h = SequenceLength(At(text, i)) == 3 ? Decode(text, i, 3) - 0xAC00 : ~0u;  // wraps below U+AC00
-    out += h <= 0xD7A3 - 0xAC00 ? EntryBytes(codepage::kHangulCp949[h]) : std::string(1, At(text, i) < 0x80 ? text[i] : ' ');
+    out += h <= 0xD7A3 - 0xAC00 ? EntryBytes(codepage::kHangulCp949[h])
+                                : std::string(1, At(text, i) < 0x80 ? text[i] : ' ');
     if (SequenceLength(At(text, i)) == 3) i += 2;
   }
   return out;

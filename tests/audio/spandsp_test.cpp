@@ -1,8 +1,9 @@
-// The G.721 exports bit for bit against spandsp's G.726 at 32 kbit/s (one code a byte; ours packs two, first high).
+// The G.711 and G.721 coders bit for bit against spandsp: its G.711 on every input, its G.726 at 32 kbit/s on
+// signals and arbitrary codes (one code a byte; ours packs two, first high).
 #include "audio/encoders/g721.h"
-
 #include "audio_test_support.h"
 
+#define G711_ULAW_ZEROTRAP  // the optional trap our mu-law coder applies too (no code 0x00)
 extern "C" {
 #include <spandsp.h>
 }
@@ -59,17 +60,33 @@ Samples Noise(int amplitude, int n, unsigned seed) {
   return Make(n, [&](int) { return std::uniform_int_distribution<int>(-amplitude - 1, amplitude)(rng); });
 }
 
+TEST(G711, EveryInputEqualsSpandsp) {
+  Samples all;
+  for (int32_t s = -32768; s <= 32767; ++s) all.push_back(static_cast<int16_t>(s));
+  Bytes mu(all.size()), a(all.size());
+  ASSERT_EQ(ORVN_uLawEnCoding(65536, all.data(), mu.data()) + ORVN_aLawEnCoding(65536, all.data(), a.data()), 131072);
+  for (size_t i = 0; i < all.size(); ++i) {
+    ASSERT_EQ(mu[i], linear_to_ulaw(all[i])) << "ORVN_uLawEnCoding of " << all[i];
+    ASSERT_EQ(a[i], linear_to_alaw(all[i])) << "ORVN_aLawEnCoding of " << all[i];
+  }
+}
+
 // Each signal through the exports (SIMD state form) and the per-sample routines (plain form): codes, then decoded.
 TEST(G721, SignalsEqualSpandsp) {
   const Samples extremes = Make(4000, [](int i) { return i % 2 ? -32768 : 32767; }),
                 square = Make(8000, [](int i) { return (i / 8) % 2 ? -32768 : 32767; }),
                 levels = Concat({Tone(1000, 30000, 2000), Samples(1000, 0), Noise(20000, 2000, 3),
                                  Tone(2100, 16000, 3000), Tone(2100, -16000, 3000), Tone(700, 32767, 1000)});
-  const std::pair<const char*, Samples> signals[] = {
-      {"silence", Samples(4000, 0)}, {"-32768 throughout", Samples(4000, -32768)}, {"alternating extremes", extremes},
-      {"full-scale square", square}, {"1004 Hz at 40", Tone(1004, 40)}, {"3400 Hz at 20000", Tone(3400, 20000)},
-      {"full-scale noise", Noise(32767, 16000, 1)}, {"quiet noise", Noise(60, 8000, 2)}, {"changing levels", levels},
-      {"speech-like", SpeechLike(24000, 7)}};
+  const std::pair<const char*, Samples> signals[] = {{"silence", Samples(4000, 0)},
+                                                     {"-32768 throughout", Samples(4000, -32768)},
+                                                     {"alternating extremes", extremes},
+                                                     {"full-scale square", square},
+                                                     {"1004 Hz at 40", Tone(1004, 40)},
+                                                     {"3400 Hz at 20000", Tone(3400, 20000)},
+                                                     {"full-scale noise", Noise(32767, 16000, 1)},
+                                                     {"quiet noise", Noise(60, 8000, 2)},
+                                                     {"changing levels", levels},
+                                                     {"speech-like", SpeechLike(24000, 7)}};
   for (const auto& [name, x] : signals) {
     const Bytes codes = SpandspEncode(x);
     const Samples decoded = SpandspDecode(codes);
