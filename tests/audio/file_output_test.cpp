@@ -56,6 +56,20 @@ TEST(FileOutput, EachChunkIsConvertedAndCodedOnItsOwn) {
     }
 }
 
+// A lower rate than the voice's takes at each output position the average of three neighbours (the ends repeat their
+// sample): worked on a signal that alternates 0 and 300, at 16000 to 11025 Hz.
+TEST(FileOutput, LowerRatesAverageThreeNeighbours) {
+  const ScratchDir dir;
+  std::FILE* file = std::fopen((dir / "out").c_str(), "wb");
+  FileOutputRecord record{file, 2, 0, 0, 16000, 11025, 1};
+  Samples alternating(16);
+  for (size_t i = 1; i < alternating.size(); i += 2) alternating[i] = 300;
+  ORVN_PcmChunk chunk{32, alternating.data()};
+  EXPECT_EQ(FileOutputCallback(&record, &chunk), 0);
+  std::fclose(file);
+  EXPECT_EQ(ReadFile(dir / "out"), Samples16({100, 100, 200, 200, 100, 100, 200, 200, 100, 100, 200}, false));
+}
+
 // The rate plan is exact in 64 bits whatever the width of size_t, and buffer sizes that a 32-bit address space
 // cannot hold are refused rather than wrapped.
 TEST(FileOutput, RatePlansAreExactAndBuffersThatCannotFitAreRefused) {
