@@ -9,11 +9,12 @@
 //   [0..3] source rate (modulo 96001)  [4..7] output rate (any int32)
 //   [8] file type  [9] encoding  [10..12] chunk bytes (modulo 2,000,001)
 //   [13..] sample bytes, repeated to fill the chunk
+#include "audio/file_output.h"
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "audio/file_output.h"
 #include "audio/rate_conversion.h"
 #include "fuzz_support.h"
 
@@ -31,10 +32,14 @@ uint64_t CodedBytes(int32_t encoding, uint64_t samples) {
   switch (encoding) {
     case kLinear8:
     case kMuLaw:
-    case kALaw: return samples;
-    case kVoxAdpcm: return samples / 2;
-    case kG721Adpcm: return (samples + 1) / 2;
-    default: return 2 * samples;
+    case kALaw:
+      return samples;
+    case kVoxAdpcm:
+      return samples / 2;
+    case kG721Adpcm:
+      return (samples + 1) / 2;
+    default:
+      return 2 * samples;
   }
 }
 

@@ -1,6 +1,5 @@
-// Runs a fuzz target over files, as an ordinary program: every file named on
-// the command line, and every file in a directory named there. The target
-// aborts on a failed check, so a zero exit means every input passed.
+// Runs a fuzz target over files, as an ordinary program: every file named on the command line, and every file in a
+// directory named there. The target aborts on a failed check, so a zero exit means every input passed.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -10,33 +9,20 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-
-void Replay(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  // An empty input still gets a valid pointer, as libFuzzer gives it.
-  static const uint8_t kNothing = 0;
-  LLVMFuzzerTestOneInput(bytes.empty() ? &kNothing : bytes.data(), bytes.size());
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  int inputs = 0;
+  std::vector<std::filesystem::path> inputs;
   for (int i = 1; i < argc; ++i) {
-    const std::filesystem::path path = argv[i];
-    if (std::filesystem::is_directory(path)) {
-      for (const auto& entry : std::filesystem::directory_iterator(path)) {
-        if (!entry.is_regular_file()) continue;
-        Replay(entry.path());
-        ++inputs;
-      }
-    } else {
-      Replay(path);
-      ++inputs;
-    }
+    if (!std::filesystem::is_directory(argv[i])) inputs.emplace_back(argv[i]);
+    if (!std::filesystem::is_directory(argv[i])) continue;
+    for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
+      if (entry.is_regular_file()) inputs.push_back(entry.path());
   }
-  std::printf("replayed %d inputs\n", inputs);
-  return inputs > 0 ? 0 : 1;
+  for (const auto& input : inputs) {
+    std::ifstream in(input, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    static const uint8_t kNothing = 0;  // an empty input still gets a valid pointer, as libFuzzer gives it
+    LLVMFuzzerTestOneInput(bytes.empty() ? &kNothing : bytes.data(), bytes.size());
+  }
+  std::printf("replayed %zu inputs\n", inputs.size());
+  return inputs.empty() ? 1 : 0;
 }

@@ -2,11 +2,12 @@
 // language and for an unknown one: at most one character per byte, every one
 // a Unicode scalar value or U+FFFD, and the same bytes always give the same
 // characters.
+#include "text_decoding.h"
+
 #include <string>
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "text_decoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -5,6 +5,8 @@
 //  - parsing the same bytes again gives the same answer;
 //  - the bytes taken as characters split into runs that cover the text less
 //    its tags, with every prosody value within its range.
+#include "voice_descriptor.h"
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,7 +14,6 @@
 
 #include "fuzz_support.h"
 #include "text_runs.h"
-#include "voice_descriptor.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ void Runs(const uint8_t* data, size_t size) {
   std::size_t covered = 0;
   const char32_t* end = text.data();
   for (const syn::TextRun& run : runs) {
-    FUZZ_CHECK(!run.text.empty() && run.text.data() >= end && run.text.data() + run.text.size() <= text.data() + text.size());
+    FUZZ_CHECK(!run.text.empty() && run.text.data() >= end &&
+               run.text.data() + run.text.size() <= text.data() + text.size());
     end = run.text.data() + run.text.size();
     covered += run.text.size();
     FUZZ_CHECK(run.prosody.volume >= syn::kVolumeMin && run.prosody.volume <= syn::kVolumeMax);

@@ -1,26 +1,23 @@
 // Fixtures and helpers for the black-box tests of the exports, against the stand-in engines' test-control interface.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
 #include <cinttypes>
-#include <cstdio>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "engine_abi.h"
 #include "orven_api.h"
 #include "orven_engine_testctl.h"
+#include "test_support.h"
 
 namespace orven_test {
 
 inline constexpr int32_t kLanguages[] = {ORVN_KOREAN, ORVN_ENGLISH, ORVN_CHINESE, ORVN_JAPANESE};
 
-// Tone voices for the exact tests (the shipped ones speak): speakers 0 (16 kHz), 1 (8 kHz), 9 (16 kHz).
-inline std::string VoicesDir() { return ORVEN_SOURCE_DIR "/tests/voices"; }
+// Tone voices for the exact tests (the shipped ones speak): speakers 0 (16 kHz), 1 (8 kHz), 9 (16 kHz). Absolute,
+// drive letter included on Windows, so that a test may change the current directory.
+inline std::string VoicesDir() {
+  static const std::string dir = std::filesystem::absolute(ORVEN_SOURCE_DIR "/tests/voices").string();
+  return dir;
+}
 
 // The exported name of an engine operation in a language ("load", 1 -> "LoadEngTTSEngineEx").
 inline std::string EngineName(const std::string& op, int32_t language) {
@@ -92,6 +89,19 @@ struct FakeChannel {
 inline int32_t NoopCallback(void*, ORVN_PcmChunk*) { return 0; }
 inline ORVN_CHANNEL Open(int32_t language, int32_t speaker) {
   return ORVN_CreateThread(nullptr, NoopCallback, language, speaker);
+}
+
+// What the English engine delivers for `text` on a channel of `speaker`, as bytes.
+inline std::string Synthesised(const std::string& text, int32_t speaker) {
+  std::string pcm;
+  auto collect = [](void* out, ORVN_PcmChunk* chunk) -> int32_t {
+    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(chunk->samples), chunk->byteCount);
+    return 0;
+  };
+  ORVN_CHANNEL channel = ORVN_CreateThread(&pcm, collect, ORVN_ENGLISH, speaker);
+  ORVN_TextToPcmBuf(channel, text.c_str(), 1, 32000);
+  ORVN_DeleteThread(channel);
+  return pcm;
 }
 
 using Counts = std::array<int32_t, 2>;  // channels open, channel capacity

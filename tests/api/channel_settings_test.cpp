@@ -12,8 +12,8 @@ using ChannelSettingsTest = ChannelPerLanguageTest;
 TEST_F(ChannelSettingsTest, OptionDefaultsStayInTheLibraryAndChannelValuesGoToTheEngine) {
   const struct {
     const char* name;
-    int32_t (*set)(ORVN_CHANNEL, int32_t);
-    int32_t (*get)(ORVN_CHANNEL);
+    decltype(&ORVN_SetTextFormat) set;
+    decltype(&ORVN_GetTextFormat) get;
     bool isByte;
   } options[] = {{"TextFormat", ORVN_SetTextFormat, ORVN_GetTextFormat, true},
                  {"CharSet", ORVN_SetCharSet, ORVN_GetCharSet, true},
@@ -66,7 +66,7 @@ TEST_F(ChannelSettingsTest, OptionDefaultsStayInTheLibraryAndChannelValuesGoToTh
 // Range ends become exact tags; attribute texts and speaker changes return the engine's result and leave the last
 // error alone; a speaker change checks the speaker asked for, not the handle's, and moves no count.
 TEST_F(ChannelSettingsTest, AttributesAndSpeakersReachTheEngine) {
-  using Setter = int32_t (*)(ORVN_CHANNEL, int32_t);
+  using Setter = decltype(&ORVN_SetVolume);
   const std::tuple<Setter, int32_t, const char*> ends[] = {
       {ORVN_SetVolume, 0, "<volume=\"0\"> "}, {ORVN_SetVolume, 200, "<volume=\"200\"> "},
       {ORVN_SetSpeed, 50, "<speed=\"50\">"},  {ORVN_SetSpeed, 200, "<speed=\"200\">"},
@@ -118,7 +118,7 @@ TEST_F(ChannelSettingsTest, DefaultQueriesReachTheEngineWithTheirOwnArguments) {
 }
 
 TEST_F(ChannelSettingsTest, ARefusedDictionaryIsReportedTenAboveTheEnginesReason) {
-  using DictionaryExport = int32_t (*)(ORVN_CHANNEL, const char*, int32_t*, int32_t*);
+  using DictionaryExport = decltype(&ORVN_LoadUserDict);
   for (auto [op, call] :
        {std::pair<const char*, DictionaryExport>{"loadDict", ORVN_LoadUserDict}, {"changeDict", ORVN_ChangeUserDict}}) {
     for (int32_t language : kLanguages) {

@@ -20,11 +20,13 @@ TEST_F(SharedChecksTest, InitialisationClearsTheLastErrorAndKeepsTheVoiceTable) 
   ORVN_DeleteThread(channel);
 }
 
-// A row is RETURNS(export call), or LEAVES(call) for a void export; uninitialised, nearly all fail with -100 first.
-#define RETURNS(...) [&] { return __VA_ARGS__; }
-#define LEAVES(...) [&] { return (__VA_ARGS__), ORVN_GetError(); }
+// A row is RETURNS(export call), or LEAVES(call) for a void export, named by its source text; uninitialised, nearly
+// all fail with -100 first.
+#define RETURNS(...) #__VA_ARGS__, [&] { return __VA_ARGS__; }
+#define LEAVES(...) #__VA_ARGS__, [&] { return (__VA_ARGS__), ORVN_GetError(); }
 struct Row {
-  std::function<int32_t()> call;
+  std::string call;
+  std::function<int32_t()> run;
   int32_t code, uninitialisedCode = ORVN_ERR_NOT_INITIALIZED;
 };
 
@@ -54,8 +56,11 @@ TEST_F(ArgumentChecksTest, EachRefusalHasItsCodeAndReachesNoEngine) {
   for (size_t i = 0; i < std::size(voices); ++i) {
     const int32_t language = voices[i].first, speaker = voices[i].second;
     FakeChannel* fake = &(fakes[i] = {language, speaker});
-    rows.push_back({[fake] { return ORVN_DeleteThread(fake), ORVN_GetError(); }, voiceCodes[i]});
-    rows.push_back({[=] { return ORVN_GetTextLimitLength(language, speaker); }, voiceCodes[i]});
+    const std::string voice = std::to_string(language) + ", " + std::to_string(speaker);
+    rows.push_back({"ORVN_DeleteThread({" + voice + "})", [fake] { return ORVN_DeleteThread(fake), ORVN_GetError(); },
+                    voiceCodes[i]});
+    rows.push_back({"ORVN_GetTextLimitLength(" + voice + ")",
+                    [=] { return ORVN_GetTextLimitLength(language, speaker); }, voiceCodes[i]});
   }
   // clang-format off
   rows.insert(rows.end(), {
@@ -128,12 +133,12 @@ TEST_F(ArgumentChecksTest, EachRefusalHasItsCodeAndReachesNoEngine) {
   // clang-format on
   ClearEngineLogs();
   for (bool initialised : {true, false}) {
-    for (size_t row = 0; row < rows.size(); ++row) {
-      const int32_t code = initialised ? rows[row].code : rows[row].uninitialisedCode;
+    for (const Row& row : rows) {
+      const int32_t code = initialised ? row.code : row.uninitialisedCode;
       if (code == 1) continue;  // the null-channel defaults are refused only uninitialised
       ORVN_SetVoiceCapacity(code == kLanguage ? 0 : 4, 0, -1, 0);  // leaves a different failure (-13 or -6) first
-      EXPECT_EQ(rows[row].call(), code) << "row " << row << (initialised ? "" : ", uninitialised");
-      EXPECT_EQ(ORVN_GetError(), code) << "row " << row << (initialised ? "" : ", uninitialised");
+      EXPECT_EQ(row.run(), code) << row.call << (initialised ? "" : ", uninitialised");
+      EXPECT_EQ(ORVN_GetError(), code) << row.call << (initialised ? "" : ", uninitialised");
     }
     ORVN_UnInitialize();
   }

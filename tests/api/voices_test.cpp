@@ -1,8 +1,4 @@
 // Voices, capacities, channels and their counts, and the information records.
-#include <unistd.h>
-
-#include <cstring>
-#include <filesystem>
 
 #include "api_test_support.h"
 
@@ -16,6 +12,10 @@ std::string LoadCall(int32_t language, const std::string& directory, uint32_t op
   return Logged("load", language, {Quoted(directory), std::to_string(option), std::to_string(speaker)});
 }
 
+// What an engine's load receives for a path: the directory made absolute and normal, with one separator at the end
+// (the system's own: "\" on Windows).
+std::string DatabaseDir(const std::string& given) { return (fs::absolute(given).lexically_normal() / "").string(); }
+
 // Speakers 0..9 are asked for; each engine reports a load with its own value (Korean 0, the others 1).
 TEST_F(VoicesTest, LoadEngineAsksForSpeakersZeroToNineAndReadsTheEnginesOwnSuccessValue) {
   for (int32_t language : kLanguages) {
@@ -23,7 +23,7 @@ TEST_F(VoicesTest, LoadEngineAsksForSpeakersZeroToNineAndReadsTheEnginesOwnSucce
     ASSERT_EQ(ORVN_LoadEngine(language, VoicesDir().c_str(), 7), 0);
     Log expected;
     for (int32_t speaker = 0; speaker < 10; ++speaker)
-      expected.push_back(LoadCall(language, VoicesDir() + "/", 7, speaker));
+      expected.push_back(LoadCall(language, DatabaseDir(VoicesDir()), 7, speaker));
     EXPECT_EQ(EngineLog(language), expected);
     EXPECT_EQ(ChannelInfo(language), Counts({0, 3 * 64}));
     EXPECT_EQ(ORVN_GetTextLimitLength(language, 2), ORVN_ERR_NOT_LOADED);
@@ -41,26 +41,26 @@ TEST_F(VoicesTest, LoadEngineAsksForSpeakersZeroToNineAndReadsTheEnginesOwnSucce
 
 // Relative paths reach the engine absolute with one separator, unless that would need 260 characters or more.
 TEST_F(VoicesTest, PathsReachTheEngineAbsoluteWithOneSeparator) {
+  const ScratchDir scratch;
   const fs::path previous = fs::current_path();
-  const fs::path scratch = fs::temp_directory_path() / ("orven-load-" + std::to_string(getpid()));
-  const size_t base = scratch.string().size() + 1;
+  fs::current_path(scratch.Path());
+  const size_t base = fs::current_path().string().size() + 1;
   ASSERT_LT(base, 200u);
-  fs::create_directories(scratch);
-  fs::current_path(scratch);
-  const std::string db = scratch / "db" / "";
-  for (const char* given : {"db", "db/", "./db", "db/../db/.", db.c_str()}) {
+  const std::string db = DatabaseDir("db");
+  for (const std::string& given :
+       {std::string("db"), std::string("db/"), std::string("./db"), std::string("db/../db/."), db}) {
     SynTest_ClearLog(ORVN_ENGLISH);
     // The engine finds no voice there: result 1, the last error untouched.
-    EXPECT_EQ(LastErrorAfter([=] { EXPECT_EQ(ORVN_LoadEngineEx(ORVN_ENGLISH, 0, given, 3), 1); }), ORVN_ERR_LANGUAGE);
+    EXPECT_EQ(LastErrorAfter([&] { EXPECT_EQ(ORVN_LoadEngineEx(ORVN_ENGLISH, 0, given.c_str(), 3), 1); }),
+              ORVN_ERR_LANGUAGE);
     EXPECT_EQ(EngineLog(ORVN_ENGLISH), Log{LoadCall(ORVN_ENGLISH, db, 3, 0)}) << given;
   }
-  const std::string fits(259 - base, 'f'), tooLong(260 - base, 'g');
+  const std::string fits(259 - base, 'f'), tooLong(260 - base, 'g'), fitting = DatabaseDir(fits);
   ORVN_LoadEngineEx(ORVN_JAPANESE, 0, fits.c_str(), 0);
   ORVN_LoadEngineEx(ORVN_JAPANESE, 1, tooLong.c_str(), 0);
   fs::current_path(previous);
-  fs::remove_all(scratch);
-  EXPECT_EQ(EngineLog(ORVN_JAPANESE),
-            (Log{LoadCall(ORVN_JAPANESE, scratch / fits / "", 0, 0), LoadCall(ORVN_JAPANESE, tooLong + "/", 0, 1)}));
+  EXPECT_EQ(EngineLog(ORVN_JAPANESE), (Log{LoadCall(ORVN_JAPANESE, fitting, 0, 0),
+                                           LoadCall(ORVN_JAPANESE, (fs::path(tooLong) / "").string(), 0, 1)}));
 }
 
 // Unloading orphans the channels: their handles are refused until a reload, and the fresh counts stay at zero.

@@ -1,47 +1,13 @@
 // Files, signals and oracle checks shared by the audio tests.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
-
 #include "orven_api.h"
+#include "test_support.h"
 
 namespace orven_test {
 
-using Bytes = std::vector<uint8_t>;
 using Samples = std::vector<int16_t>;
 inline constexpr double kPi = 3.14159265358979323846;
-
-// A missing oracle tool skips the test, or fails it when ORVEN_REQUIRE_ORACLES is set.
-#define REQUIRE_TOOL(tool)                                                                           \
-  if (std::system("command -v " tool " >/dev/null 2>&1") != 0) {                                     \
-    if (std::getenv("ORVEN_REQUIRE_ORACLES")) FAIL() << tool " is missing and oracles are required"; \
-    GTEST_SKIP() << tool " is missing";                                                              \
-  }
-
-// A fresh directory per test, removed afterwards.
-struct TempDir {
-  std::string path = (std::filesystem::temp_directory_path() / "orven-audio-XXXXXX").string();
-  TempDir() { EXPECT_NE(mkdtemp(path.data()), nullptr); }
-  ~TempDir() { std::filesystem::remove_all(path); }
-  std::string operator/(const std::string& name) const { return (std::filesystem::path(path) / name).string(); }
-};
-
-inline Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // `data` after the library's own header for the container (none for type 2).
 inline Bytes Container(int32_t fileType, int32_t encoding, int32_t rate, const Bytes& data) {

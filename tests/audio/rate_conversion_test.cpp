@@ -1,5 +1,4 @@
 // The exported rate converters against the filter written out tap by tap.
-#include <cstring>
 
 #include "audio_test_support.h"
 
@@ -31,10 +30,10 @@ TEST(RateConversion, HalvingMatchesTheFilterDefinitionAndReusesTheInput) {
     Samples expected = ReferenceHalve(in);
     ASSERT_EQ(ORVN_ConvSamplingRate(n, in.data(), out.data(), 16000, 8000), n / 2);
     expected.resize(n / 2);
-    EXPECT_EQ(Samples(out.begin(), out.end() - 1), expected) << n;
-    EXPECT_EQ(out.back(), 0x5A5A) << n;
+    EXPECT_EQ(Samples(out.begin(), out.end() - 1), expected) << "ORVN_ConvSamplingRate of " << n << " samples";
+    EXPECT_EQ(out.back(), 0x5A5A) << "ORVN_ConvSamplingRate of " << n << " samples";
     expected.resize(n, 0);
-    EXPECT_EQ(in, expected) << n;
+    EXPECT_EQ(in, expected) << "ORVN_ConvSamplingRate of " << n << " samples, its input";
   }
 }
 

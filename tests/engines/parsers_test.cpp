@@ -1,21 +1,12 @@
 // The pure parsers of the engines: voice descriptors, attribute tags and each engine's text decoding.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cmath>
-#include <vector>
-#include <cstdint>
-#include <string>
-#include <tuple>
-
-#include "tables/code_tables.h"
-#include "text_decoding.h"
-#include "text_rules.h"  // attribute tags
-#include "voice_descriptor.h"
-#include "text_runs.h"
 #include "japanese_reading.h"
 #include "pcm_output.h"
+#include "tables/code_tables.h"
+#include "test_support.h"
+#include "text_decoding.h"
+#include "text_runs.h"
+#include "voice_descriptor.h"
 
 namespace {
 
@@ -56,7 +47,7 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
 }
 
 // The synthesisers need a voice: flite one of its linked-in ones, espeak-ng a well-formed name (whether it exists
-// is only known at load).
+// is only known at load; the shipped voices show the names that are taken).
 TEST(VoiceDescriptor, SynthesiserVoices) {
   const std::tuple<std::string, std::string, DescriptorError, int32_t> cases[] = {
       {"espeak", "voice = cmn-latn-pinyin+f2", {}, 0},
@@ -74,9 +65,6 @@ TEST(VoiceDescriptor, SynthesiserVoices) {
     syn::VoiceDescriptor v;
     const auto r = syn::ParseVoiceDescriptor("name = A\n" + line + "\nbackend = " + backend + "\nrate = 8000\n", v);
     EXPECT_EQ(std::pair(r.error, r.line), std::pair(error, errorLine)) << backend << ": " << line;
-  }
-  for (const char* name : {"ko", "en-us", "cmn-latn-pinyin", "ko+f2", "a1", "x-y-z+m3"}) {
-    EXPECT_TRUE(syn::IsEspeakVoiceName(name)) << name;
   }
   for (const char* name : {"", "Ko", "1a", "-ko", "ko-", "ko--x", "ko+", "ko+f2+f3", "ko+F2", "ko f2", "../ko"}) {
     EXPECT_FALSE(syn::IsEspeakVoiceName(name)) << name;
@@ -170,7 +158,8 @@ TEST(TextRuns, TagsSplitRuns) {
   tooLong.back() = U'>';
   const std::pair<std::u32string, Runs> cases[] = {
       {U"plain", {{U"plain", 100, 100, 100}}},
-      {U"a<volume=\"50\">b<speed=\"300\"><pitch=\"60\">c", {{U"a", 100, 100, 100}, {U"b", 50, 100, 100}, {U"c", 50, 200, 60}}},
+      {U"a<volume=\"50\">b<speed=\"300\"><pitch=\"60\">c",
+       {{U"a", 100, 100, 100}, {U"b", 50, 100, 100}, {U"c", 50, 200, 60}}},
       {U"<volume=\"20\" >x", {{U"x", 100, 100, 100}}},  // malformed: dropped, no change
       {U"a<b>c<unknown attribute>d<\u3042>", {{U"a", 100, 100, 100}, {U"c", 100, 100, 100}, {U"d", 100, 100, 100}}},
       {U"1 < 2 and 3 > 2", {{U"1 ", 100, 100, 100}, {U" 2", 100, 100, 100}}},  // reads as a tag: dropped
@@ -226,7 +215,8 @@ TEST(JapaneseReading, NormalisesWidthsAndNumbers) {
       {U"120000", U"\u5341\u4e8c\u4e07"},
       {U"0", U"\u30bc\u30ed"},
       {U"090", U"\u3007\u4e5d\u3007"},
-      {U"12345678901234567", U"\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d\u3007\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03"},
+      {U"12345678901234567",
+       U"\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d\u3007\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03"},
   };
   for (const auto& [text, expected] : cases) {
     std::u32string out = U"stale";
@@ -237,39 +227,56 @@ TEST(JapaneseReading, NormalisesWidthsAndNumbers) {
   EXPECT_EQ(syn::ToKatakana(U'\u30a2'), U'\u30a2');
 }
 
-// Chunks of exactly the size asked for, the last shorter; a stop ends delivery; the resampled stream does not depend
-// on how the input was cut, and keeps the duration.
-TEST(PcmOutput, ChunksAndStreamsIndependentlyOfTheCut) {
-  struct Sink {
-    std::vector<int32_t> sizes;
-    std::vector<int16_t> samples;
-    static int32_t ORVN_CDECL Take(void* self, ORVN_PcmChunk* chunk) {
-      auto* s = static_cast<Sink*>(self);
-      s->sizes.push_back(chunk->byteCount / 2);
-      s->samples.insert(s->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
-      return 0;
-    }
-  };
-  std::vector<int16_t> input(22050);
-  for (std::size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(8000 * std::sin(0.05 * i * (1 + i / 9000.0)));
-  const auto run = [&](int32_t outRate, std::size_t chunk, std::size_t cut, std::atomic<bool>* stop = nullptr) {
-    Sink sink;
-    syn::ChunkedOutput out;
-    EXPECT_TRUE(out.Open(22050, outRate, chunk, {&Sink::Take, &sink, false, stop}));
-    for (std::size_t at = 0; at < input.size(); at += cut) out.Push(input.data() + at, std::min(cut, input.size() - at));
-    out.Finish();
-    return sink;
-  };
-  for (auto [rate, chunk] : {std::pair{22050, 1000}, {16000, 512}, {8000, 800}, {48000, 4096}}) {
-    const Sink whole = run(rate, chunk, input.size());
-    EXPECT_NEAR(static_cast<double>(whole.samples.size()), rate, 2) << rate;
-    EXPECT_EQ(std::count(whole.sizes.begin(), whole.sizes.end() - 1, static_cast<int32_t>(chunk)), whole.sizes.size() - 1);
-    EXPECT_LE(whole.sizes.back(), static_cast<int32_t>(chunk));
-    for (std::size_t cut : {1u, 333u, 1081u}) EXPECT_EQ(run(rate, chunk, cut).samples, whole.samples) << rate << " cut " << cut;
+// 22050 Hz in, cut in pieces of `cut` samples, out at `rate` in chunks of `chunk` samples: what the sink received.
+struct Sink {
+  std::vector<int32_t> sizes;
+  std::vector<int16_t> samples;
+  static int32_t ORVN_CDECL Take(void* self, ORVN_PcmChunk* chunk) {
+    auto* s = static_cast<Sink*>(self);
+    s->sizes.push_back(chunk->byteCount / 2);
+    s->samples.insert(s->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
+    return 0;
   }
-  EXPECT_EQ(run(22050, 1000, 100).samples, input);  // equal rates pass through
+};
+const std::vector<int16_t> kSweep = [] {
+  std::vector<int16_t> input(22050);
+  for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(8000 * std::sin(0.05 * i * (1 + i / 9e3)));
+  return input;
+}();
+Sink Output(int32_t rate, size_t chunk, size_t cut, std::atomic<bool>* stop = nullptr) {
+  Sink sink;
+  syn::ChunkedOutput out;
+  EXPECT_TRUE(out.Open(22050, rate, chunk, {&Sink::Take, &sink, false, stop})) << rate << " Hz";
+  for (size_t at = 0; at < kSweep.size(); at += cut) out.Push(kSweep.data() + at, std::min(cut, kSweep.size() - at));
+  out.Finish();
+  return sink;
+}
+
+// Chunks of exactly the size asked for, the last shorter; the stream does not depend on how the input was cut, and
+// keeps its duration.
+void ExpectChunksAndStream(int32_t rate, size_t chunk) {
+  const Sink whole = Output(rate, chunk, kSweep.size());
+  EXPECT_NEAR(static_cast<double>(whole.samples.size()), rate, 2) << rate << " Hz";
+  EXPECT_EQ(std::count(whole.sizes.begin(), whole.sizes.end() - 1, static_cast<int32_t>(chunk)),
+            whole.sizes.size() - 1);
+  EXPECT_LE(whole.sizes.back(), static_cast<int32_t>(chunk)) << rate << " Hz";
+  for (size_t cut : {1u, 333u, 1081u})
+    EXPECT_EQ(Output(rate, chunk, cut).samples, whole.samples) << rate << " Hz, cut " << cut;
+}
+
+// At the input's own rate the samples pass through; a stop ends delivery.
+TEST(PcmOutput, ChunksAndStopsAtTheInputsRate) {
+  ExpectChunksAndStream(22050, 1000);
+  EXPECT_EQ(Output(22050, 1000, 100).samples, kSweep);
   std::atomic<bool> stop{true};
-  EXPECT_TRUE(run(16000, 512, 1000, &stop).sizes.empty());
+  EXPECT_TRUE(Output(22050, 512, 1000, &stop).sizes.empty());
+}
+
+TEST(PcmOutput, ResampledChunksAndStreams) {
+#if !defined(ORVEN_HAVE_SOXR)
+  GTEST_SKIP() << "resampling needs libsoxr, which this build does not have (its voices are tone only)";
+#endif
+  for (auto [rate, chunk] : {std::pair{16000, 512}, {8000, 800}, {48000, 4096}}) ExpectChunksAndStream(rate, chunk);
 }
 
 }  // namespace

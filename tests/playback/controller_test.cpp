@@ -1,82 +1,57 @@
 // The playback controller through its exports, on the stand-in engines and the scripted device: refusals, the
 // notifications and their order, what reaches the engine, and the audio that reaches the device.
-#include "../api/api_test_support.h"
 #include "playback_test_support.h"
 
 namespace orven_test {
 namespace {
 
-using orven::playback::SetDeviceServiceForTesting;
-
 constexpr uint32_t kMessage = 7;
-constexpr const char* kShortText = "tones";                                 // 0.3 s
-const std::string kLongText(600, 'a');                                         // 36 s: more than the ring holds
+constexpr const char* kShortText = "tones";  // 0.3 s
+const std::string kLongText(600, 'a');       // 36 s: more than the ring holds
 
-std::vector<std::string> Notes(std::initializer_list<int> wParams, uint32_t message = kMessage) {
-  std::vector<std::string> notes;
-  for (int w : wParams) notes.push_back(std::to_string(message) + ":" + std::to_string(w));
+Strings Notes(std::initializer_list<int> wParams) {
+  Strings notes;
+  for (int w : wParams) notes.push_back(std::to_string(kMessage) + ":" + std::to_string(w));
   return notes;
 }
 
-class ControllerTest : public ApiTest {
+class ControllerTest : public PlaybackTest {
  protected:
   void SetUp() override {
     ApiTest::SetUp();
     fake.Reset(true);
-    SetDeviceServiceForTesting(&FakeWaveOut::kService, SleepLog::Sleep);
-    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
-    ASSERT_NE(window = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages), nullptr);
-    LoadVoices(ORVN_ENGLISH);
+    Start(&FakeWaveOut::kService);
   }
   void TearDown() override {
-    fake.Hold(false);
-    ORVN_StopTTS();
-    ORVN_DestroyNotifyWindow(window);
-    ORVN_SetMessageBoxHandler(nullptr, nullptr);
-    SetDeviceServiceForTesting(nullptr, nullptr);
-    ORVN_DeleteUserDict();
-    ApiTest::TearDown();
+    fake.Automatic(true);  // a stop that drains must not wait for buffers no one finishes
+    PlaybackTest::TearDown();
   }
   int32_t Play(const std::string& text, int32_t speaker = 0, const char* tag = nullptr) {
     return ORVN_PlayTTS(window, kMessage, text.c_str(), tag, ORVN_ENGLISH, speaker);
   }
-  // The notifications once the final one (4 or -1) is in.
-  std::vector<std::string> Ended(size_t count = 2) {
+  // The notifications once `count` are in (the last one final: 4 or -1).
+  Strings Ended(size_t count = 2) {
     EXPECT_TRUE(messages.WaitFor(count));
     return messages.Seen();
   }
-  static std::string Synthesised(const std::string& text, int32_t speaker) {
-    std::string pcm;
-    auto collect = [](void* out, ORVN_PcmChunk* chunk) -> int32_t {
-      static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(chunk->samples), chunk->byteCount);
-      return 0;
-    };
-    ORVN_CHANNEL channel = ORVN_CreateThread(&pcm, collect, ORVN_ENGLISH, speaker);
-    ORVN_TextToPcmBuf(channel, text.c_str(), 1, 32000);
-    ORVN_DeleteThread(channel);
-    return pcm;
-  }
   FakeWaveOut& fake = FakeWaveOut::Get();
-  Recorder messages, boxes;
-  ORVN_WINDOW window = nullptr;
 };
 
 // A failed check sets the last error and returns its code; a bad speaker is -14. Stop, pause and restart with
 // nothing playing return 1, also before initialisation. None of them opens the device or posts anything.
 TEST_F(ControllerTest, RefusalsAndNothingToActOn) {
-  struct Row {
+  const struct {
     const char* call;
     int32_t language, speaker;
     const char* text;
     int32_t code;
-  };
-  const Row rows[] = {{"language 4", 4, 0, "a", -13},    {"speaker 11", 1, 11, "a", -14},
-                      {"speaker -1", 1, -1, "a", -14},   {"speaker 10", 1, 10, "a", -10},
-                      {"not loaded", 2, 0, "a", -10},    {"null text", 1, 0, nullptr, -6},
-                      {"empty text", 1, 0, "", -6}};
-  for (const Row& row : rows) {
-    EXPECT_EQ(ORVN_PlayTTS(window, kMessage, row.text, nullptr, row.language, row.speaker), row.code) << row.call;
-    EXPECT_EQ(ORVN_GetError(), row.code) << row.call;
+  } rows[] = {{"language 4", 4, 0, "a", -13},  {"speaker 11", 1, 11, "a", -14}, {"speaker -1", 1, -1, "a", -14},
+              {"speaker 10", 1, 10, "a", -10}, {"not loaded", 2, 0, "a", -10},  {"null text", 1, 0, nullptr, -6},
+              {"empty text", 1, 0, "", -6}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(ORVN_PlayTTS(window, kMessage, row.text, nullptr, row.language, row.speaker), row.code)
+        << "ORVN_PlayTTS, " << row.call;
+    EXPECT_EQ(ORVN_GetError(), row.code) << "ORVN_PlayTTS, " << row.call;
   }
   ORVN_UnInitialize();
   EXPECT_EQ(Play(kShortText), -100);
@@ -84,8 +59,8 @@ TEST_F(ControllerTest, RefusalsAndNothingToActOn) {
   ORVN_Initialize();
   for (auto call : {ORVN_StopTTS, ORVN_PauseTTS, ORVN_RestartTTS}) EXPECT_EQ(call(), 1);
   std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(messages.Seen(), std::vector<std::string>{});
-  EXPECT_EQ(fake.Calls(), std::vector<std::string>{});
+  EXPECT_EQ(messages.Seen(), Strings{});
+  EXPECT_EQ(fake.Calls(), Strings{});
 }
 
 // 1 and then 4; the device receives exactly what the engine synthesised, at the voice's rate and in chunks of one
@@ -104,22 +79,80 @@ TEST_F(ControllerTest, APlaybackPlaysTheSynthesisedAudio) {
     const Log sizes = CallsTo(ORVN_ENGLISH, "SetEngOutBufSize");
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_NE(sizes[0].find(", " + std::to_string(chunk) + ")"), std::string::npos) << sizes[0];
-    const std::string played = fake.Played();
-    EXPECT_TRUE(played == Synthesised(text, speaker)) << played.size() << " bytes played";
+    EXPECT_TRUE(fake.Played() == Synthesised(text, speaker)) << fake.Played().size() << " bytes played";
+    const Strings calls = fake.Calls();
+    EXPECT_EQ(
+        std::count_if(calls.begin(), calls.end(),
+                      [](const std::string& c) { return c.rfind("write ", 0) == 0 && std::stoi(c.substr(6)) > 16000; }),
+        0)
+        << "a chunk goes to the device in pieces of one buffer";
+  }
+}
+
+// A playback ends only once the device has played every buffer, and a pause holds that end until the restart.
+TEST_F(ControllerTest, TheEndWaitsForEveryBufferAndForARestart) {
+  fake.Automatic(false);
+  ASSERT_EQ(Play(kShortText), 0);
+  ASSERT_TRUE(Eventually([&] { return fake.Count("write") == 1; }));
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(messages.Seen(), Notes({1}));
+  EXPECT_EQ(ORVN_PauseTTS(), 0);
+  fake.Finish(1);  // not while paused
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(messages.Seen(), Notes({1, 2}));
+  EXPECT_EQ(ORVN_RestartTTS(), 0);
+  EXPECT_EQ(Ended(4), Notes({1, 2, 3, 4}));
+  EXPECT_EQ(fake.Calls().back(), "close");
+}
+
+// Each failing device call shows its caption with the text of its code; the playback goes on or ends as it can.
+TEST_F(ControllerTest, DeviceFailuresShowTheirBoxes) {
+  const struct {
+    const char* call;
+    uint32_t code;
+    const char* box;  // caption|text, or "" for none
+  } rows[] = {
+      {"open", 4, "Wave Out Device Open Error !|The specified resource is already allocated."},
+      {"prepare", 7, "Device output preparing error !|Unable to allocate or lock memory."},
+      {"write", 5, "Device output error !|The specified device handle is invalid."},
+      {"write", 33, ""},  // still playing: taken as queued (then waited for)
+      {"close", 33, "Device Out Close Error !|There are still buffers in the queue."},
+      {"pause", 8, "waveOutPause Error !|Specified device is synchronous and does not support pausing."},
+      {"restart", 12, "waveOutRestart Error !|Error code is 12."},
+      {"reset", 1, "Device Out Reset error !|Error code is 1."},  // a stop while paused resets the device
+  };
+  for (const auto& row : rows) {
+    const std::string call = row.call;
+    SCOPED_TRACE("wave-out " + call + " failing with " + std::to_string(row.code));
+    const bool lasting = call == "pause" || call == "restart" || call == "reset";
+    fake.Reset(!lasting);
+    fake.Fail(call, row.code);
+    boxes.Clear();
+    messages.Clear();
+    EXPECT_EQ(Play(lasting ? kLongText : kShortText), call == "open" ? 1 : 0);
+    if (lasting) ORVN_PauseTTS();
+    if (call == "restart") ORVN_RestartTTS();
+    const bool ends = call == "prepare" || call == "close" || (call == "write" && row.code != 33);
+    EXPECT_TRUE(!ends || messages.WaitFor(2)) << "the playback ends";
+    fake.Automatic(true);
+    ORVN_StopTTS();
+    EXPECT_EQ(boxes.Seen(), row.box[0] ? Strings{row.box} : Strings{});
   }
 }
 
 // The channel is set up in a fixed order: tag (only one that starts with "<"), registered dictionary, the option
-// defaults of 1 and the pause length; the dictionary is unloaded before the channel is deleted.
+// defaults of 1 but lip sync (a file's option), and the pause length; the dictionary is unloaded before the channel
+// is deleted. A dictionary is registered without initialisation, up to 255 bytes of its path; null changes nothing.
 TEST_F(ControllerTest, SetupCallsReachTheEngineInOrder) {
-  ORVN_RegisterUserDict("/no/such/dictionary");
+  const std::string dictionary = "/no/such/" + std::string(300, 'd');
+  ORVN_UnInitialize();
+  ORVN_RegisterUserDict(dictionary.c_str());
+  ORVN_RegisterUserDict(nullptr);
+  ORVN_Initialize();
   ORVN_SetByteSwap(nullptr, 1);
   ORVN_SetCharSet(nullptr, 5);
+  ORVN_SetLipSync(nullptr, 1);
   ORVN_SetPauseLength(nullptr, 40, 90);
-  const std::string steps =
-      "GetEngDBInfo CreateEngTTSThread %sLoadEngUSRDict SetEngByteSwap SetEngPauseLength SetEngSentDelimLF "
-      "SetEngOutBufSize GetEngCharSet GetEngTextFormat EngTextToSpeech SetEngOutBufSize UnLoadEngUSRDict "
-      "DeleteEngTTSThread ";
   for (const char* tag : {"<speed=\"120\">", "speed=120", static_cast<const char*>(nullptr)}) {
     SCOPED_TRACE(tag != nullptr ? tag : "no tag");
     messages.Clear();
@@ -128,11 +161,14 @@ TEST_F(ControllerTest, SetupCallsReachTheEngineInOrder) {
     Ended();
     std::string ops;
     for (const std::string& entry : EngineLog(ORVN_ENGLISH)) ops += entry.substr(0, entry.find('(')) + " ";
-    char expected[512];
-    std::snprintf(expected, sizeof expected, steps.c_str(), tag != nullptr && tag[0] == '<' ? "ChangeEngTTSAttr " : "");
-    EXPECT_EQ(ops, expected);
+    EXPECT_EQ(ops, std::string("GetEngDBInfo CreateEngTTSThread ") +
+                       (tag != nullptr && tag[0] == '<' ? "ChangeEngTTSAttr " : "") +
+                       "LoadEngUSRDict SetEngByteSwap SetEngPauseLength SetEngSentDelimLF SetEngOutBufSize "
+                       "GetEngCharSet GetEngTextFormat EngTextToSpeech SetEngOutBufSize UnLoadEngUSRDict "
+                       "DeleteEngTTSThread ");
   }
-  EXPECT_EQ(CallsTo(ORVN_ENGLISH, "LoadEngUSRDict").back().find("\"/no/such/dictionary\"") != std::string::npos, true);
+  EXPECT_NE(CallsTo(ORVN_ENGLISH, "LoadEngUSRDict").back().find('"' + dictionary.substr(0, 255) + '"'),
+            std::string::npos);
 }
 
 // A request that fails before any audio (text limit, no channel) posts 1 then -1 and closes the device at once;
@@ -143,39 +179,38 @@ TEST_F(ControllerTest, FailuresPostMinusOneOrReturnOne) {
   LoadVoices(ORVN_ENGLISH);
   ASSERT_EQ(Play("four"), 0);
   EXPECT_EQ(Ended(), Notes({1, -1}));
-  EXPECT_EQ(fake.Calls(), (std::vector<std::string>{"open 16000", "close"}));
-
+  EXPECT_EQ(fake.Calls(), (Strings{"open 16000", "close"}));
   messages.Clear();
   SynTest_ForceResult("CreateEngTTSThread", 0);
   ASSERT_EQ(Play("abc"), 0);
   EXPECT_EQ(Ended(), Notes({1, -1}));
   SynTest_ClearForced("CreateEngTTSThread");
-
   messages.Clear();
   SynTest_ForceDbStatus(ORVN_ENGLISH, 0, -1);
   EXPECT_EQ(Play("abc"), 1);
-  EXPECT_EQ(boxes.Seen(), std::vector<std::string>{"Wave Out Device Open Error !|The system attempted to open with "
-                                                    "an unsupported wave format"});
+  EXPECT_EQ(boxes.Seen(),
+            Strings{"Wave Out Device Open Error !|The system attempted to open with an unsupported wave format"});
   std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(messages.Seen(), std::vector<std::string>{});
+  EXPECT_EQ(messages.Seen(), Strings{});
 }
 
 // Pause posts 2 and pauses the device, restart posts 3; a stop while paused resets the device instead of draining
 // it and returns once the final notification is out.
 TEST_F(ControllerTest, PauseRestartAndStop) {
-  fake.Hold(true);
+  fake.Automatic(false);
   ASSERT_EQ(Play(kLongText), 0);
   EXPECT_EQ(ORVN_PauseTTS(), 0);
   EXPECT_EQ(ORVN_RestartTTS(), 0);
   EXPECT_EQ(ORVN_RestartTTS(), 1) << "not paused any more";
   EXPECT_EQ(ORVN_PauseTTS(), 0);
   ASSERT_TRUE(Eventually([&] { return fake.Count("write") == 18; })) << "the ring is full";
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(fake.Count("write"), 18) << "the next piece waits for a buffer to finish";
   EXPECT_EQ(ORVN_StopTTS(), 0);
-  const std::vector<std::string> seen = Ended(5);
-  EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + 4), Notes({1, 2, 3, 2}));
+  const Strings seen = Ended(5);
+  EXPECT_EQ(Strings(seen.begin(), seen.begin() + 4), Notes({1, 2, 3, 2}));
   EXPECT_TRUE(seen[4] == "7:4" || seen[4] == "7:-1") << seen[4];
-  EXPECT_EQ(fake.Count("pause"), 2);
-  EXPECT_EQ(fake.Count("reset"), 1);
+  EXPECT_EQ(std::pair(fake.Count("pause"), fake.Count("reset")), std::pair(2, 1));
   EXPECT_EQ(fake.Calls().back(), "close");
   EXPECT_EQ(ORVN_RestartTTS(), 1) << "the stop ended the pause";
   EXPECT_EQ(ORVN_StopTTS(), 1);
@@ -184,11 +219,11 @@ TEST_F(ControllerTest, PauseRestartAndStop) {
 // A new playback stops the running one first: the old one's final notification comes before the new one's 1.
 // Uninitialising stops a playback too, and its channel is released.
 TEST_F(ControllerTest, ANewPlaybackOrUninitialisingStopsTheOldOne) {
-  fake.Hold(true);
+  fake.Automatic(false);
   ASSERT_EQ(ORVN_PlayTTS(window, 100, kLongText.c_str(), nullptr, ORVN_ENGLISH, 0), 0);
   ASSERT_EQ(ORVN_PlayTTS(window, 200, kLongText.c_str(), nullptr, ORVN_ENGLISH, 0), 0);
   ASSERT_TRUE(messages.WaitFor(3));
-  const std::vector<std::string> seen = messages.Seen();
+  const Strings seen = messages.Seen();
   EXPECT_EQ(seen[0], "100:1");
   EXPECT_TRUE(seen[1] == "100:4" || seen[1] == "100:-1") << seen[1];
   EXPECT_EQ(seen[2], "200:1");

@@ -1,26 +1,18 @@
 // A scriptable wave-out service, a recording sleep, and recorders for notifications and message boxes.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
-#include <functional>
-#include <map>
 #include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
 
-#include "orven_api.h"
+#include "../api/api_test_support.h"
 #include "playback/play_device.h"
 
 namespace orven_test {
 
 using namespace std::chrono_literals;
 namespace platform = orven::platform;
+using Strings = std::vector<std::string>;
 
 // Polls `done` until it holds or `limit` passes; tests never wait without a limit.
 inline bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
@@ -33,8 +25,8 @@ inline bool Eventually(const std::function<bool()>& done, std::chrono::milliseco
 }
 
 // The device the tests script: it logs every call ("write 16000"), keeps the bytes written, fails calls on demand
-// and finishes queued buffers on its own thread, either when told or (automatic) as soon as they arrive, never
-// while paused.
+// and finishes queued buffers on its own thread, never while paused: as soon as they arrive when automatic, else
+// when told.
 class FakeWaveOut {
  public:
   static FakeWaveOut& Get() {
@@ -42,39 +34,22 @@ class FakeWaveOut {
     return fake;
   }
   static const platform::WaveOutService kService;
-  static inline char device_;  // its address is the device handle
-  static constexpr platform::WaveOutHandle kDevice = &device_;
 
   void Reset(bool automatic) {
     std::lock_guard lock(mutex_);
-    automatic_ = automatic;
-    paused_ = held_ = false;
-    toFinish_ = 0;
-    queue_.clear();
-    calls_.clear();
-    played_.clear();
-    failures_.clear();
+    automatic_ = automatic, paused_ = false, toFinish_ = 0;
+    queue_.clear(), calls_.clear(), played_.clear(), failures_.clear();
+  }
+  void Automatic(bool automatic) {
+    Locked([&] { automatic_ = automatic; });
   }
   void Fail(const std::string& call, uint32_t code) {
-    std::lock_guard lock(mutex_);
-    failures_[call] = code;
-  }
-  // While held, no buffer finishes (unlike a pause, nothing is logged).
-  void Hold(bool held) {
-    std::lock_guard lock(mutex_);
-    held_ = held;
-    wake_.notify_all();
-  }
-  void ClearFailures() {
-    std::lock_guard lock(mutex_);
-    failures_.clear();
+    Locked([&] { failures_[call] = code; });
   }
   void Finish(int buffers) {
-    std::lock_guard lock(mutex_);
-    toFinish_ += buffers;
-    wake_.notify_all();
+    Locked([&] { toFinish_ += buffers; });
   }
-  std::vector<std::string> Calls() {
+  Strings Calls() {
     std::lock_guard lock(mutex_);
     return calls_;
   }
@@ -91,14 +66,16 @@ class FakeWaveOut {
  private:
   FakeWaveOut() : thread_([this] { Serve(); }) {}
   ~FakeWaveOut() {
-    {
-      std::lock_guard lock(mutex_);
-      quit_ = true;
-      wake_.notify_all();
-    }
+    Locked([&] { quit_ = true; });
     thread_.join();
   }
-  uint32_t Enter(const std::string& call) {  // logs the call; the caller holds the lock
+  void Locked(const std::function<void()>& change) {
+    std::lock_guard lock(mutex_);
+    change();
+    wake_.notify_all();
+  }
+  // Logs the call and answers its result; the caller holds the lock.
+  uint32_t Enter(const std::string& call) {
     calls_.push_back(call);
     const auto failure = failures_.find(call.substr(0, call.find(' ')));
     return failure == failures_.end() ? platform::kMmNoError : failure->second;
@@ -106,9 +83,9 @@ class FakeWaveOut {
   void Serve() {
     std::unique_lock lock(mutex_);
     for (;;) {
-      wake_.wait(lock, [this] { return quit_ || (!paused_ && !held_ && !queue_.empty() && (automatic_ || toFinish_ > 0)); });
+      wake_.wait(lock, [this] { return quit_ || (!paused_ && !queue_.empty() && (automatic_ || toFinish_ > 0)); });
       if (quit_) return;
-      if (!automatic_) --toFinish_;
+      toFinish_ -= !automatic_;
       Done(lock);
     }
   }
@@ -117,46 +94,47 @@ class FakeWaveOut {
     queue_.pop_front();
     header->flags = (header->flags & ~platform::kHeaderInQueue) | platform::kHeaderDone;
     lock.unlock();
-    callback_(kDevice, platform::kWaveOutDone, 0, reinterpret_cast<uintptr_t>(header), 0);
+    callback_(&device_, platform::kWaveOutDone, 0, reinterpret_cast<uintptr_t>(header), 0);
     lock.lock();
   }
-  static FakeWaveOut& F() { return Get(); }
   static uint32_t Open(platform::WaveOutHandle* device, uint32_t, const platform::WaveFormat* format,
                        platform::WaveOutCallback callback, uintptr_t, uint32_t) {
-    std::lock_guard lock(F().mutex_);
-    if (uint32_t result = F().Enter("open " + std::to_string(format->samplesPerSecond))) return result;
-    F().callback_ = callback;
-    *device = kDevice;
+    FakeWaveOut& f = Get();
+    std::lock_guard lock(f.mutex_);
+    if (uint32_t result = f.Enter("open " + std::to_string(format->samplesPerSecond))) return result;
+    f.callback_ = callback;
+    *device = &f.device_;
     return platform::kMmNoError;
   }
   static uint32_t Header(const char* name, platform::WaveHeader* header) {
-    std::lock_guard lock(F().mutex_);
-    if (uint32_t result = F().Enter(std::string(name) + " " + std::to_string(header->bufferLength))) return result;
+    FakeWaveOut& f = Get();
+    std::lock_guard lock(f.mutex_);
+    if (uint32_t result = f.Enter(std::string(name) + " " + std::to_string(header->bufferLength))) return result;
     if (std::strcmp(name, "write") == 0) {
       header->flags |= platform::kHeaderInQueue;
-      F().played_.append(header->data, header->bufferLength);
-      F().queue_.push_back(header);
-      F().wake_.notify_all();
+      f.played_.append(header->data, header->bufferLength);
+      f.queue_.push_back(header);
+      f.wake_.notify_all();
     }
     return platform::kMmNoError;
   }
   static uint32_t Control(const char* name, bool paused) {
-    std::unique_lock lock(F().mutex_);
-    if (uint32_t result = F().Enter(name)) return result;
-    if (std::strcmp(name, "reset") == 0) {
-      while (!F().queue_.empty()) F().Done(lock);
-    }
-    F().paused_ = paused;
-    F().wake_.notify_all();
+    FakeWaveOut& f = Get();
+    std::unique_lock lock(f.mutex_);
+    if (uint32_t result = f.Enter(name)) return result;
+    while (std::strcmp(name, "reset") == 0 && !f.queue_.empty()) f.Done(lock);
+    f.paused_ = paused;
+    f.wake_.notify_all();
     return platform::kMmNoError;
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  bool automatic_ = false, paused_ = false, held_ = false, quit_ = false;
+  bool automatic_ = false, paused_ = false, quit_ = false;
   int toFinish_ = 0;
+  char device_ = 0;  // its address is the device handle
   std::deque<platform::WaveHeader*> queue_;
-  std::vector<std::string> calls_;
+  Strings calls_;
   std::string played_;
   std::map<std::string, uint32_t> failures_;
   platform::WaveOutCallback callback_ = nullptr;
@@ -174,35 +152,14 @@ inline const platform::WaveOutService FakeWaveOut::kService = {
     [](auto) { return Control("close", false); },
 };
 
-// The device layer's sleeps, recorded; each really sleeps a millisecond so that waiting loops stay cheap.
-class SleepLog {
- public:
-  static void Sleep(int32_t milliseconds) {
-    {
-      std::lock_guard lock(mutex_);
-      log_.push_back(milliseconds);
-    }
-    std::this_thread::sleep_for(1ms);
-  }
-  static std::vector<int32_t> Taken() {
-    std::lock_guard lock(mutex_);
-    return log_;
-  }
-  static void Clear() {
-    std::lock_guard lock(mutex_);
-    log_.clear();
-  }
-
- private:
-  static inline std::mutex mutex_;
-  static inline std::vector<int32_t> log_;
-};
+// The device layer's polling sleeps, each a millisecond, so that waiting loops stay cheap.
+inline void ShortSleep(int32_t) { std::this_thread::sleep_for(1ms); }
 
 // What reached a notification window or the message box handler, as text: "message:wParam" (with "!" for an
 // lParam other than 0), "caption|text".
 class Recorder {
  public:
-  std::vector<std::string> Seen() {
+  Strings Seen() {
     std::lock_guard lock(mutex_);
     return seen_;
   }
@@ -227,7 +184,30 @@ class Recorder {
 
  private:
   std::mutex mutex_;
-  std::vector<std::string> seen_;
+  Strings seen_;
+};
+
+// Live playback through the exports: the English tone voices loaded, a notification window and a message box handler
+// that record, and the device service a test starts with (null: the platform's own), with short polling sleeps.
+class PlaybackTest : public ApiTest {
+ protected:
+  void Start(const platform::WaveOutService* service) {
+    orven::playback::SetDeviceServiceForTesting(service, ShortSleep);
+    ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
+    ASSERT_NE(window = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages), nullptr);
+    LoadVoices(ORVN_ENGLISH);
+  }
+  void TearDown() override {
+    ORVN_StopTTS();
+    ORVN_DestroyNotifyWindow(window);
+    ORVN_SetMessageBoxHandler(nullptr, nullptr);
+    ORVN_SetAudioDevice(nullptr);
+    orven::playback::SetDeviceServiceForTesting(nullptr, nullptr);
+    ORVN_DeleteUserDict();
+    ApiTest::TearDown();
+  }
+  Recorder messages, boxes;
+  ORVN_WINDOW window = nullptr;
 };
 
 }  // namespace orven_test

@@ -1,25 +1,9 @@
 // src/text routines: worked values, then a differential run against a byte-by-byte reference.
-#include <gtest/gtest.h>
-#include <malloc.h>
 
-#include <algorithm>
-#include <cstring>
-#include <memory>
-#include <optional>
-#include <random>
-#include <string>
-#include <vector>
-
-#include "orven_api.h"
-#include "text/code_pages.h"
-#include "text/markup.h"
-#include "tables/code_tables.h"
-#include "text/utf8.h"
+#include "test_support.h"
+#include "text_reference.h"
 
 namespace orven::text {
-using codepage::ChineseTable;
-using codepage::JapaneseTable;
-using codepage::kHangulCp949;
 namespace {
 
 using ::testing::PrintToString;  // escapes bytes outside printable ASCII
@@ -96,145 +80,13 @@ TEST(Converters, WorkedBytes) {
   }
 }
 
-// Plain byte-by-byte implementations of the rules: no blocks, no fast paths, no code shared with src/text.
-namespace reference {
-
-unsigned At(const std::string& s, size_t i) { return static_cast<unsigned char>(s[i]); }
-
-size_t SequenceLength(unsigned b) {  // of the sequence a lead byte starts; 0 for 80..BF, FE and FF
-  if (b >= 0x80 && b < 0xC0) return 0;
-  return b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF8 ? 4 : b < 0xFC ? 5 : b < 0xFE ? 6 : 0;
-}
-
-uint32_t Decode(const std::string& t, size_t i, size_t n) {  // 2 or 3 bytes, continuation bits unchecked
-  return n == 2 ? (At(t, i) & 0x1F) << 6 | (At(t, i + 1) & 0x3F)
-                : (At(t, i) & 0x0F) << 12 | (At(t, i + 1) & 0x3F) << 6 | (At(t, i + 2) & 0x3F);
-}
-
-// Units after a leading mark: 1-3 byte sequences give theirs; a longer or cut one, or a stray byte, U+FFFD.
-std::vector<uint32_t> Units(const std::string& t) {
-  std::vector<uint32_t> units;
-  for (size_t i = t.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; i < t.size();) {
-    const size_t n = SequenceLength(At(t, i)), left = t.size() - i;
-    units.push_back(n == 1 ? At(t, i) : (n == 2 || n == 3) && n <= left ? Decode(t, i, n) : 0xFFFD);
-    i += n == 0 ? 1 : std::min(n, left);
-  }
-  return units;
-}
-
-std::string EntryBytes(uint16_t entry) {  // one or two bytes, high byte first
-  return entry >> 8 ? std::string{char(entry >> 8), char(entry & 0xFF)} : std::string(1, char(entry));
-}
-
-bool CheckUtf8(const std::string& text) {  // every sequence whole, continuation bytes 80..BF
-  for (size_t i = 0, n; i < text.size(); i += n) {
-    n = SequenceLength(At(text, i));
-    if (n == 0 || i + n > text.size()) return false;
-    for (size_t k = 1; k < n; ++k)
-      if (At(text, i + k) < 0x80 || At(text, i + k) > 0xBF) return false;
-  }
-  return true;
-}
-
-// ASCII as it is, Hangul as its two bytes, another three-byte character as a space, any other byte as a space.
-std::optional<std::string> Utf8ToKorean(const std::string& text) {
-  if (!CheckUtf8(text)) return std::nullopt;
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const uint32_t h = SequenceLength(At(text, i)) == 3 ? Decode(text, i, 3) - 0xAC00 : ~0u;  // wraps below U+AC00
-    out += h <= 0xD7A3 - 0xAC00 ? EntryBytes(kHangulCp949[h]) : std::string(1, At(text, i) < 0x80 ? text[i] : ' ');
-    if (SequenceLength(At(text, i)) == 3) i += 2;
-  }
-  return out;
-}
-
-// Chinese: units below U+0100 as their low byte, others as their entry. Japanese: the entry, "?" when unmapped.
-std::optional<std::string> Utf8ToTable(const std::string& text, bool japanese) {
-  if (!CheckUtf8(text)) return std::nullopt;
-  std::string out;
-  const uint16_t* table = japanese ? JapaneseTable() : ChineseTable();
-  for (uint32_t u : Units(text))
-    out += japanese && table[u] == 0xFFFF ? "?" : EntryBytes(!japanese && u < 0x100 ? u : table[u]);
-  return out;
-}
-
-// Well formed when "<" and ">" alternate, starting with "<" and ending with ">"; every span <...> goes.
-std::optional<std::string> StripMarkup(const std::string& text) {
-  std::string out;
-  bool inside = false;
-  for (char c : text) {
-    if (c == (inside ? '<' : '>')) return std::nullopt;
-    if (!inside && c != '<') out += c;
-    if (c == '<' || c == '>') inside = c == '<';
-  }
-  return inside ? std::nullopt : std::optional(out);
-}
-
-}  // namespace reference
-
 // Every routine against the reference on `in`, which holds no zero byte (the zero-terminated routines see it all).
 void CompareAll(const std::string& in) {
-  const size_t n = in.size();
-  const std::string shown = PrintToString(in.substr(0, 48));
-  // Exactly n bytes in and 2n + 2 out, so that AddressSanitizer catches a step past either.
-  std::unique_ptr<char[]> exact(new char[n]);
-  std::memcpy(exact.get(), in.data(), n);
-  ASSERT_EQ(CheckUtf8(exact.get(), n), reference::CheckUtf8(in)) << shown;
-  std::string want16 = "\xFF\xFE";  // the reference Utf8ToUtf16: the mark, the units, zeros up to 2n, untouched bytes
-  for (uint32_t unit : reference::Units(in)) want16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-  const size_t written = want16.size();
-  want16.resize(std::max(written, 2 * n), '\0');
-  want16.resize(2 * n + 2, '\x5A');
-  std::vector<unsigned char> out16(Utf16Capacity(n), 0x5A);
-  ASSERT_EQ(Utf8ToUtf16(exact.get(), n, out16.data()), written) << shown;
-  ASSERT_TRUE(std::string(out16.begin(), out16.end()) == want16) << shown;
-
-  const auto check = [&shown](const char* name, const auto& want, const Converted& got, size_t capacity) {
-    ASSERT_EQ(static_cast<bool>(got), want.has_value()) << name << ' ' << shown;
-    if (!want) return;
-    ASSERT_GE(malloc_usable_size(got.bytes.get()), capacity) << name << ' ' << shown;
-    // An overlong NUL gives a zero byte, where the text ends; the bytes after it are still in the buffer.
-    ASSERT_TRUE(std::string(got.bytes.get(), want->size() + 1) == *want + '\0') << name << ' ' << shown;
-    ASSERT_EQ(got.length, std::strlen(want->c_str())) << name << ' ' << shown;
-  };
-  check("korean", reference::Utf8ToKorean(in), Utf8ToKorean(in.c_str()), KoreanCapacity(n));
-  check("chinese", reference::Utf8ToTable(in, false), Utf8ToChinese(in.c_str()), ChineseCapacity(n));
-  check("japanese", reference::Utf8ToTable(in, true), Utf8ToJapanese(in.c_str()), JapaneseCapacity(n));
-  const auto stripped = reference::StripMarkup(in);
-  check("markup", stripped, Strip(in.c_str()), MarkupCapacity(n));
-  ASSERT_EQ(g_lastMarkup, stripped ? MarkupStatus::kStripped : MarkupStatus::kMalformed) << shown;
+  ASSERT_EQ(reference::Differences(in), "") << "differs on " << PrintToString(in.substr(0, 48));
 }
 
 #define COMPARE(...) \
   if (CompareAll(__VA_ARGS__), HasFatalFailure()) return
-
-// Weights of the eight kinds of piece below: arbitrary bytes, byte classes, all lengths, tags, 3-byte runs.
-constexpr double kMixes[][8] = {{1}, {0, 1}, {0, 0, 2, 0, 1, 2, 6, 1}, {0, 0, 6, 3, 1}, {0, 0, 1, 0, 0, 16, 1, 1}};
-
-std::mt19937 g_rng;
-unsigned Pick(unsigned lo, unsigned hi) { return std::uniform_int_distribution<unsigned>(lo, hi)(g_rng); }
-
-// At least n bytes of: a byte; a class byte; letters; a tag; a bracket; CJK; 2-6 byte forms; special characters.
-std::string Random(size_t n, const double (&mix)[8]) {
-  static const char kClasses[] = "A <>\x7F\x80\xA9\xBF\xC0\xC3\xDF\xE0\xEA\xEF\xBB\xF0\xF7\xF8\xFB\xFC\xFD\xFE\xFF";
-  static const uint32_t kScripts[][2] = {{0x3041, 0x30FF}, {0x4E00, 0x9FFF}, {0xAC00, 0xD7A3}, {0xFF61, 0xFF9F}};
-  static const char* const kSpecial[] = {"\xEF\xBB\xBF", "\xC0\x80", "\xE0\x80\x80", "\xE2\x82\xAC"};
-  std::discrete_distribution<int> kind(std::begin(mix), std::end(mix));
-  std::string s;
-  while (s.size() < n) {
-    switch (kind(g_rng)) {  // clang-format off
-      case 0: s += static_cast<char>(Pick(1, 255)); break;
-      case 1: s += kClasses[Pick(0, sizeof kClasses - 2)]; break;
-      case 2: s.append(Pick(1, 12), static_cast<char>(Pick('a', 'z'))); break;
-      case 3: s.append("<t").append(Pick(0, 9), 'x') += '>'; break;
-      case 4: s += Pick(0, 1) ? '<' : '>'; break;
-      case 5: { const auto& script = kScripts[Pick(0, 3)]; s += Utf8(Pick(script[0], script[1])); break; }
-      case 6: s += Utf8(Pick(0x80, (2u << Pick(7, 30)) - 1)); break;  // as many of each length
-      default: s += kSpecial[Pick(0, 3)];
-    }  // clang-format on
-  }
-  return s;
-}
 
 // All 1-2 byte texts, 3-4 byte texts of class bytes, BMP code points (also shifted), and three-byte forms.
 TEST(Differential, ExhaustiveShortTextsAndForms) {
@@ -257,32 +109,30 @@ TEST(Differential, ExhaustiveShortTextsAndForms) {
   COMPARE(text);
 }
 
-// Every length to 64 (the fast paths' 8-, 16- and 64-byte blocks), then longer; cut anywhere, one byte spoiled.
-TEST(Differential, RandomTexts) {
-  g_rng.seed(20240611);
-  for (int round = 0; round < 12000; ++round) {
-    const size_t n = round < 9750 ? round % 65 : Pick(65, 900);
-    for (const auto& mix : kMixes) {
-      std::string text = Random(n, mix);
-      if (Pick(0, 1)) text.resize(n);
-      if (n > 0 && Pick(0, 3) == 0) text[Pick(0, n - 1)] = static_cast<char>(Pick(1, 255));
-      COMPARE(text);
-    }
-  }
+// Mixed scripts, tags and stray bytes at every starting offset and every length, across the fast paths' 8-, 16- and
+// 64-byte blocks.
+TEST(Differential, MixedTextsAtEveryOffsetAndLength) {
+  std::string mixed;
+  for (int i = 0; mixed.size() < 300; ++i)
+    mixed += std::string(i % 5, 'a') + "\xED\x95\x9C<t>\xE4\xB8\xAD\xEF\xBD\xB1\xC3\xA9" + (i % 3 ? "" : "\x80") +
+             (i % 4 ? "" : ">");
+  for (size_t at = 0; at < 64; ++at)
+    for (size_t length = 0; at + length <= mixed.size(); ++length) COMPARE(mixed.substr(at, length));
 }
 
 // Huge texts copied in 16 KiB chunks: a fault near a chunk boundary, late in the text or cut at the end.
 TEST(Differential, LongTextsAcrossCopyChunks) {
-  g_rng.seed(4096);
   constexpr size_t kChunk = 16384;
-  for (int round = 0; round < 30; ++round) {
-    std::string text = Random(Pick(2 * kChunk - 200, 3 * kChunk + 200), kMixes[round % 3 == 2 ? 3 : 4]);
-    if (round % 3 == 0)
-      text[round % 2 ? Pick(kChunk, text.size() - 1) : kChunk * Pick(1, 2) - 140 + Pick(0, 280)] =
-          static_cast<char>(Pick(0x80, 0xFF));
-    if (round % 6 == 1) text += std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80").substr(0, Pick(1, 6));
-    COMPARE(text);
+  std::string mixed;
+  while (mixed.size() < 3 * kChunk) mixed += "\xED\x95\x9C ab<t>\xE4\xB8\xAD\xEF\xBD\xB1\xC3\xA9.";
+  for (size_t at : {kChunk - 3, kChunk - 1, kChunk, kChunk + 2, 2 * kChunk - 140, 2 * kChunk + 1, mixed.size() - 1}) {
+    for (char bad : {'\x80', '\xC3', '\xFF', '<'}) {
+      std::string spoiled = mixed;
+      spoiled[at] = bad;
+      COMPARE(spoiled);
+    }
   }
+  for (size_t cut = 1; cut < 7; ++cut) COMPARE(mixed + std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80").substr(0, cut));
 }
 
 // One odd sequence at every offset of an ASCII or (cut) Hangul background, the text ending there or later.

@@ -1,18 +1,11 @@
-// The generated tables against glibc's iconv (independent of the codecs they come from), plus their additions.
-#include <gtest/gtest.h>
+// The generated tables against glibc's iconv (independent of the codecs they come from), plus their additions. (Their
+// concurrent first use is checked with the threads tests.)
 #include <iconv.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <map>
-#include <set>
 #include <stdexcept>
-#include <string>
-#include <thread>
-#include <tuple>
-#include <vector>
 
 #include "tables/code_tables.h"
+#include "test_support.h"
 
 namespace orven::codepage {
 namespace {
@@ -43,15 +36,6 @@ uint16_t Encode(const char* charset, uint32_t c) {  // iconv's code for `c` as a
 uint32_t Decode(const char* charset, uint16_t code) {  // the one code point iconv gives for `code`, or 0
   const std::string out = Convert("UTF-32LE", charset, {char(code >> 8), char(code)});
   return out.size() == 4 ? uint8_t(out[0]) | uint8_t(out[1]) << 8 | uint8_t(out[2]) << 16 : 0;
-}
-
-// Concurrent first use builds each table once (first here, so it is the first use when the tests run together).
-TEST(TextTables, ConcurrentFirstUseBuildsOneTable) {
-  const uint16_t* seen[8] = {};
-  std::vector<std::thread> threads;
-  for (int i = 0; i < 8; ++i) threads.emplace_back([&seen, i] { seen[i] = i % 2 ? ChineseTable() : JapaneseTable(); });
-  for (auto& t : threads) t.join();
-  for (int i = 0; i < 8; ++i) EXPECT_TRUE(seen[i] == seen[i % 2] && seen[i][0x3000] == (i % 2 ? 0xA1A1 : 0x8140)) << i;
 }
 
 // Codes that no code page gives and the engines expect; Hangul as cp949 gives it.

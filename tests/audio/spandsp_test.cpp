@@ -1,8 +1,9 @@
-// The G.721 exports bit for bit against spandsp's G.726 at 32 kbit/s (one code a byte; ours packs two, first high).
+// The G.711 and G.721 coders bit for bit against spandsp: its G.711 on every input, its G.726 at 32 kbit/s on
+// signals and arbitrary codes (one code a byte; ours packs two, first high).
 #include "audio/encoders/g721.h"
-
 #include "audio_test_support.h"
 
+#define G711_ULAW_ZEROTRAP  // the optional trap our mu-law coder applies too (no code 0x00)
 extern "C" {
 #include <spandsp.h>
 }
@@ -29,14 +30,14 @@ Bytes Unpack(const Bytes& packed) {
 }
 
 // The export's output of `size` items, which is also the count it must return.
-template <class Out, class In>
-std::vector<Out> Ours(const std::vector<In>& in, size_t size, int32_t (*coder)(int32_t, const In*, Out*)) {
+template <class Out, class In, class Export>
+std::vector<Out> Ours(const std::vector<In>& in, size_t size, Export coder) {
   std::vector<Out> out(size);
   EXPECT_EQ(coder(static_cast<int32_t>(in.size()), in.data(), out.data()), static_cast<int32_t>(size));
   return out;
 }
-Bytes Encode(const Samples& x) { return Ours(x, (x.size() + 1) / 2, ORVN_ADPCMEnCoding); }
-Samples Decode(const Bytes& in) { return Ours(in, 2 * in.size(), ORVN_ADPCMDeCoding); }
+Bytes Encode(const Samples& x) { return Ours<uint8_t>(x, (x.size() + 1) / 2, ORVN_ADPCMEnCoding); }
+Samples Decode(const Bytes& in) { return Ours<int16_t>(in, 2 * in.size(), ORVN_ADPCMDeCoding); }
 
 template <class T>
 std::vector<T> Concat(std::initializer_list<std::vector<T>> parts) {
@@ -59,23 +60,40 @@ Samples Noise(int amplitude, int n, unsigned seed) {
   return Make(n, [&](int) { return std::uniform_int_distribution<int>(-amplitude - 1, amplitude)(rng); });
 }
 
+TEST(G711, EveryInputEqualsSpandsp) {
+  Samples all;
+  for (int32_t s = -32768; s <= 32767; ++s) all.push_back(static_cast<int16_t>(s));
+  Bytes mu(all.size()), a(all.size());
+  ASSERT_EQ(ORVN_uLawEnCoding(65536, all.data(), mu.data()) + ORVN_aLawEnCoding(65536, all.data(), a.data()), 131072);
+  for (size_t i = 0; i < all.size(); ++i) {
+    ASSERT_EQ(mu[i], linear_to_ulaw(all[i])) << "ORVN_uLawEnCoding of " << all[i];
+    ASSERT_EQ(a[i], linear_to_alaw(all[i])) << "ORVN_aLawEnCoding of " << all[i];
+  }
+}
+
 // Each signal through the exports (SIMD state form) and the per-sample routines (plain form): codes, then decoded.
 TEST(G721, SignalsEqualSpandsp) {
   const Samples extremes = Make(4000, [](int i) { return i % 2 ? -32768 : 32767; }),
                 square = Make(8000, [](int i) { return (i / 8) % 2 ? -32768 : 32767; }),
                 levels = Concat({Tone(1000, 30000, 2000), Samples(1000, 0), Noise(20000, 2000, 3),
                                  Tone(2100, 16000, 3000), Tone(2100, -16000, 3000), Tone(700, 32767, 1000)});
-  const Samples signals[] = {
-      Samples(4000, 0),  Samples(4000, -32768),  extremes,           square, Tone(1004, 40),
-      Tone(3400, 20000), Noise(32767, 16000, 1), Noise(60, 8000, 2), levels, SpeechLike(24000, 7)};
-  for (const Samples& x : signals) {
-    const auto name = &x - signals;
+  const std::pair<const char*, Samples> signals[] = {{"silence", Samples(4000, 0)},
+                                                     {"-32768 throughout", Samples(4000, -32768)},
+                                                     {"alternating extremes", extremes},
+                                                     {"full-scale square", square},
+                                                     {"1004 Hz at 40", Tone(1004, 40)},
+                                                     {"3400 Hz at 20000", Tone(3400, 20000)},
+                                                     {"full-scale noise", Noise(32767, 16000, 1)},
+                                                     {"quiet noise", Noise(60, 8000, 2)},
+                                                     {"changing levels", levels},
+                                                     {"speech-like", SpeechLike(24000, 7)}};
+  for (const auto& [name, x] : signals) {
     const Bytes codes = SpandspEncode(x);
     const Samples decoded = SpandspDecode(codes);
-    EXPECT_EQ(Unpack(Encode(x)), codes) << name;
-    EXPECT_EQ(Decode(Encode(x)), decoded) << name;  // every signal has an even length
-    EXPECT_EQ(EachSample<uint8_t>(x, orven::audio::G721EncodeSample), codes) << name;
-    EXPECT_EQ(EachSample<int16_t>(codes, orven::audio::G721DecodeSample), decoded) << name;
+    EXPECT_EQ(Unpack(Encode(x)), codes) << "ORVN_ADPCMEnCoding of " << name;
+    EXPECT_EQ(Decode(Encode(x)), decoded) << "ORVN_ADPCMDeCoding of " << name;  // every signal has an even length
+    EXPECT_EQ(EachSample<uint8_t>(x, orven::audio::G721EncodeSample), codes) << "G721EncodeSample of " << name;
+    EXPECT_EQ(EachSample<int16_t>(codes, orven::audio::G721DecodeSample), decoded) << "G721DecodeSample of " << name;
   }
 }
 

@@ -1,7 +1,0 @@
-// Utf8ToKorean on arbitrary bytes, held to the converters' common contract.
-#include "code_page_check.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::CheckCodePageConverter(data, size, orven::text::Utf8ToKorean, orven::text::KoreanCapacity);
-  return 0;
-}

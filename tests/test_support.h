@@ -1,0 +1,102 @@
+// What every test program may need: scratch directories, whole files, and the Linux oracle programs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+namespace orven_test {
+
+#if defined(_WIN32)
+inline constexpr bool kWindows = true;
+#else
+inline constexpr bool kWindows = false;
+#endif
+
+using Bytes = std::vector<uint8_t>;
+
+// A directory of its own under the system's temporary directory, removed with its contents.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    static std::atomic<unsigned> serial{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    do path_ = base / ("orven-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+    while (!std::filesystem::create_directory(path_));  // false when another process has that name
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Whether an executable named `tool` is in one of the PATH directories.
+inline bool HaveTool(const std::string& tool) {
+  namespace fs = std::filesystem;
+  const char* path = std::getenv("PATH");
+  for (std::string rest = path != nullptr ? path : ""; !rest.empty();) {
+    const size_t end = rest.find(':');
+    std::error_code error;
+    const fs::file_status status = fs::status(fs::path(rest.substr(0, end)) / tool, error);
+    const fs::perms exec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    if (fs::is_regular_file(status) && (status.permissions() & exec) != fs::perms::none) return true;
+    rest.erase(0, end == std::string::npos ? end : end + 1);
+  }
+  return false;
+}
+
+// The oracles (sox, ffprobe, pocketsphinx) are Linux programs: a Windows build skips the test, a Linux build
+// without the tool skips it too, or fails it when ORVEN_REQUIRE_ORACLES is set.
+#define REQUIRE_TOOL(tool)                                                                              \
+  if (orven_test::kWindows) GTEST_SKIP() << tool " is a Linux oracle; the Linux build runs this check"; \
+  if (!orven_test::HaveTool(tool)) {                                                                    \
+    if (std::getenv("ORVEN_REQUIRE_ORACLES")) FAIL() << tool " is missing and oracles are required";    \
+    GTEST_SKIP() << tool " is missing";                                                                 \
+  }
+
+// What a shell command wrote to its standard output, or "" when it failed.
+inline std::string Output(const std::string& command) {
+  std::string out;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) out.push_back(static_cast<char>(c));
+  return pipe != nullptr && pclose(pipe) == 0 ? out : "";
+}
+
+}  // namespace orven_test
