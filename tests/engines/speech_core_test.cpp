@@ -1,6 +1,6 @@
 // The engine core's side of speech: how a request's audio travels from a backend to the callback (held back under a
-// synthesiser's lock, streamed otherwise), how a stop reaches a streaming backend, in which order the turns at
-// libespeak-ng go, and that flite's streamed stretches add up to exactly its own waveform.
+// synthesiser's lock, streamed otherwise), how a stop reaches a streaming backend, and that flite's streamed
+// stretches add up to exactly its own waveform.
 #include <flite/flite.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 
 #include "orven_api.h"
 #include "speech_request.h"
-#include "voice_turns.h"
 
 extern "C" cst_voice* register_cmu_us_kal16(const char* voxdir);
 
@@ -138,44 +137,6 @@ TEST(SpeakText, OnlyTheOpeningPieceIsCutShort) {
     EXPECT_TRUE(syn::SpeakText(backend, row.text, {}, 16000, kChunk, {&Listener::Take, &listener, false, nullptr}));
     EXPECT_EQ(backend.pieces, row.pieces) << row.what;
   }
-}
-
-// Turns at a synthesiser that holds `holder`'s voice, with waiters queued in order; the order in which they get it.
-std::vector<int> GrantOrder(const std::string& holder, const std::vector<std::string>& waiters) {
-  syn::VoiceTurns turns;
-  turns.Enter(holder);
-  std::vector<int> order;
-  std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < waiters.size(); ++i) {
-    threads.emplace_back([&, i] {
-      turns.Enter(waiters[i]);
-      order.push_back(static_cast<int>(i));  // in a turn: one thread at a time
-      turns.Leave(waiters[i]);
-    });
-    while (turns.Waiting() < i + 1) std::this_thread::yield();  // queued in this order
-  }
-  turns.Leave(holder);
-  for (std::thread& t : threads) t.join();
-  return order;
-}
-
-TEST(VoiceTurns, TheHeldVoiceGoesFirstWithinTheBound) {
-  static_assert(syn::VoiceTurns::kMaxPassOvers == 4, "the rows below pass a waiter over four times at most");
-  struct Row {
-    const char* what;
-    std::string holder;
-    std::vector<std::string> waiters;
-    std::vector<int> order;
-  } rows[] = {
-      {"one voice keeps its queue order", "ko", {"ko", "ko", "ko"}, {0, 1, 2}},
-      {"the held voice first, then the oldest", "ko", {"cmn", "ja", "ko", "cmn", "ko"}, {2, 4, 0, 3, 1}},
-      {"passed over four times, then its turn",
-       "ko",
-       {"ja", "ko", "ko", "ko", "ko", "ko", "ko"},
-       {1, 2, 3, 4, 0, 5, 6}},
-      {"no waiter for the held voice: the oldest", "en", {"ja", "ko", "ja"}, {0, 2, 1}},
-  };
-  for (const Row& row : rows) EXPECT_EQ(GrantOrder(row.holder, row.waiters), row.order) << row.what;
 }
 
 // kal16 uses no random numbers: through the library, a sentence at the voice's own rate and volume comes out as
