@@ -73,7 +73,10 @@ class RankedPicker {
     size_t lo = 0, hi = cumulative_.size() - 1;
     while (lo < hi) {
       const size_t mid = (lo + hi) / 2;
-      if (cumulative_[mid] < x) lo = mid + 1; else hi = mid;
+      if (cumulative_[mid] < x)
+        lo = mid + 1;
+      else
+        hi = mid;
     }
     return items_[lo];
   }
@@ -88,10 +91,10 @@ unsigned Uniform(std::mt19937& rng, unsigned lo, unsigned hi) { return lo + rng(
 // Korean prose: words of one to four common syllables, spaces, commas and
 // full stops, now and then a number.
 std::string KoreanText() {
-  const RankedPicker syllables(Characters(
-      "이다는의에하고을가로서지기한리사있수대것으도나니들자시정그인아일어부전여해게제만적우주라보소성장국상"
-      "원연동과러구비중선방면신문화경계관무생내년마요분실모조진행결때위저같학회세공간발없오말세계개통거물"
-      "안전미역체운재민데각교당금차치심감현음활명유의업법회록립권후청산단야력터경복건입호형용영반울출식"));
+  const RankedPicker syllables(
+      Characters("이다는의에하고을가로서지기한리사있수대것으도나니들자시정그인아일어부전여해게제만적우주라보소성장국상"
+                 "원연동과러구비중선방면신문화경계관무생내년마요분실모조진행결때위저같학회세공간발없오말세계개통거물"
+                 "안전미역체운재민데각교당금차치심감현음활명유의업법회록립권후청산단야력터경복건입호형용영반울출식"));
   const RankedPicker punctuation(Characters(".,?!"));
   std::mt19937 rng(949);
   std::string s;
@@ -150,10 +153,14 @@ std::string JapaneseText() {
     const unsigned n = Uniform(rng, 6, 20);
     for (unsigned k = 0; k < n; ++k) {
       const unsigned what = Uniform(rng, 0, 99);
-      if (what < 55) s += hiragana.Pick(rng);
-      else if (what < 90) s += kanji.Pick(rng);
-      else if (what < 98) s += katakana.Pick(rng);
-      else s += std::to_string(Uniform(rng, 1, 99));
+      if (what < 55)
+        s += hiragana.Pick(rng);
+      else if (what < 90)
+        s += kanji.Pick(rng);
+      else if (what < 98)
+        s += katakana.Pick(rng);
+      else
+        s += std::to_string(Uniform(rng, 1, 99));
     }
     s += punctuation.Pick(rng);
     if (Uniform(rng, 0, 19) == 0) s += "\n";
@@ -188,9 +195,12 @@ const std::string& TextFor(Language language) {
 
 Converted Ours(Language language, const char* text) {
   switch (language) {
-    case kKorean: return orven::text::Utf8ToKorean(text);
-    case kChinese: return orven::text::Utf8ToChinese(text);
-    default: return orven::text::Utf8ToJapanese(text);
+    case kKorean:
+      return orven::text::Utf8ToKorean(text);
+    case kChinese:
+      return orven::text::Utf8ToChinese(text);
+    default:
+      return orven::text::Utf8ToJapanese(text);
   }
 }
 
@@ -230,8 +240,8 @@ bool IconvConvert(iconv_t cd, const std::string& text, Output& out, size_t* prod
 }
 
 UConverter* OpenIcu(Language language) {
-  static const char* const kNames[][2] = {{"windows-949", "cp949"}, {"windows-936", "GBK"},
-                                          {"windows-31j", "Shift_JIS"}};
+  static const char* const kNames[][2] = {
+      {"windows-949", "cp949"}, {"windows-936", "GBK"}, {"windows-31j", "Shift_JIS"}};
   for (const char* name : kNames[language]) {
     UErrorCode status = U_ZERO_ERROR;
     UConverter* cnv = ucnv_open(name, &status);
@@ -358,8 +368,8 @@ void ReportAgreement() {
     }
     ucnv_close(target);
     ucnv_close(utf8);
-    std::printf("%-8s text %zu bytes -> %zu bytes; %s; %s\n", kLanguageNames[l], text.size(),
-                ours ? ours.length : 0, iconvResult.c_str(), icuResult.c_str());
+    std::printf("%-8s text %zu bytes -> %zu bytes; %s; %s\n", kLanguageNames[l], text.size(), ours ? ours.length : 0,
+                iconvResult.c_str(), icuResult.c_str());
   }
 }
 

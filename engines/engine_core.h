@@ -27,7 +27,7 @@ enum class Op : int {
   ORVN_ENGINE_COMMON_OPS(SYN_OP_COMMON_) ORVN_ENGINE_KOREAN_OPS(SYN_OP_SPECIAL_)
 #undef SYN_OP_COMMON_
 #undef SYN_OP_SPECIAL_
-  kCount
+      kCount
 };
 inline constexpr int kOpCount = static_cast<int>(Op::kCount);
 inline constexpr int kLanguageCount = 4;

@@ -5,7 +5,7 @@
 #pragma once
 
 #if !defined(ORVEN_BUILDING_ENGINE)
-#  error "the thin engine libraries are built with ORVEN_BUILDING_ENGINE"
+#error "the thin engine libraries are built with ORVEN_BUILDING_ENGINE"
 #endif
 
 #include "engine_abi.h"

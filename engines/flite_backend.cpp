@@ -108,8 +108,9 @@ class FliteBackend final : public SpeechBackend {
       feat_set_float(utterance->features, "duration_stretch",
                      flite_get_param_float(voice_->features, "duration_stretch", 1.0f) * 100.0f /
                          static_cast<float>(std::max(prosody.speed, 1)));
-      feat_set_float(utterance->features, "f0_shift", flite_get_param_float(voice_->features, "f0_shift", 1.0f) *
-                                                          static_cast<float>(prosody.pitch) / 100.0f);
+      feat_set_float(
+          utterance->features, "f0_shift",
+          flite_get_param_float(voice_->features, "f0_shift", 1.0f) * static_cast<float>(prosody.pitch) / 100.0f);
       Stream stream{&sink, std::clamp(prosody.volume, 0, 200), rate_};
       // The utterance's features own the streaming record and free it with the utterance.
       cst_audio_streaming_info* info = new_audio_streaming_info();

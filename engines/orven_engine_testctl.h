@@ -15,13 +15,13 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(ORVEN_BUILDING_SYNCORE)
-#    define SYNTEST_API __declspec(dllexport)
-#  else
-#    define SYNTEST_API __declspec(dllimport)
-#  endif
+#if defined(ORVEN_BUILDING_SYNCORE)
+#define SYNTEST_API __declspec(dllexport)
 #else
-#  define SYNTEST_API __attribute__((visibility("default")))
+#define SYNTEST_API __declspec(dllimport)
+#endif
+#else
+#define SYNTEST_API __attribute__((visibility("default")))
 #endif
 
 #if defined(__cplusplus)

@@ -57,7 +57,8 @@ enum class BackendError { kNone, kUnavailable, kUnknownVoice, kFailed };
 // English, 2 Chinese, 3 Japanese: Japanese text reaches espeak-ng as
 // katakana readings). An unknown synthesiser voice, or a backend this build
 // lacks, is an error here, at load, and never at speak.
-BackendError OpenBackend(const VoiceDescriptor& voice, int language, std::shared_ptr<const SpeechBackend>& out) noexcept;
+BackendError OpenBackend(const VoiceDescriptor& voice, int language,
+                         std::shared_ptr<const SpeechBackend>& out) noexcept;
 
 // What a backend reports about itself in the engine information.
 const char* BackendVersionText() noexcept;

@@ -21,8 +21,8 @@ namespace {
 
 constexpr const char* kLanguageCodes[kLanguageCount] = {"kor", "eng", "chi", "jap"};
 constexpr const char* kLanguageNames[kLanguageCount] = {"Korean", "English", "Chinese", "Japanese"};
-constexpr const char* kEngineNames[kLanguageCount] = {"KORSYN stand-in", "ENGSYN stand-in",
-                                                      "CHISYN stand-in", "JAPSYN stand-in"};
+constexpr const char* kEngineNames[kLanguageCount] = {"KORSYN stand-in", "ENGSYN stand-in", "CHISYN stand-in",
+                                                      "JAPSYN stand-in"};
 
 constexpr int32_t kDefaultValue = 100;
 constexpr int32_t kPitchTop = kPitchMax;
@@ -221,8 +221,7 @@ int32_t Engine::load(const char* directory, uint32_t option, int32_t speaker) no
     voice->speaker = speaker;
     voice->loadOption = option;
     voice->directory = directory;
-    const std::string path =
-        voice->directory + kLanguageCodes[language_] + "-" + std::to_string(speaker) + ".voice";
+    const std::string path = voice->directory + kLanguageCodes[language_] + "-" + std::to_string(speaker) + ".voice";
     // A refused reload leaves the voice loaded before it in place.
     if (!LoadVoiceDescriptor(path, voice->descriptor).Ok()) return LoadRefused();
     // An unknown synthesiser voice, or one this build cannot speak with, is refused here and never at speak.
@@ -286,8 +285,10 @@ int32_t Engine::dbInfo(int32_t speaker, void* record48) noexcept {
     const int32_t rate = voice ? voice->descriptor.rate : 0;
     PutText(rec + 4, 20, voice ? voice->descriptor.name : "");
     // The synthesiser's voice name where there is one (the status says which backend), else the backend's.
-    PutText(rec + 24, 20, !voice ? "" : voice->descriptor.voice[0] != '\0' ? voice->descriptor.voice
-                                                                          : voice->descriptor.backend);
+    PutText(rec + 24, 20,
+            !voice                               ? ""
+            : voice->descriptor.voice[0] != '\0' ? voice->descriptor.voice
+                                                 : voice->descriptor.backend);
     std::memcpy(rec + 44, &rate, sizeof rate);
     return 1;
   });
@@ -304,24 +305,16 @@ int32_t Engine::DefaultsAs(const Forced& f, int32_t* out1, int32_t* out2, int32_
 }
 
 int32_t Engine::pitchDefault(int32_t speaker, int32_t* out1, int32_t* out2) noexcept {
-  return Guarded(0, [&] {
-    return DefaultsAs(Enter(Op::pitchDefault, speaker, out1, out2), out1, out2, kPitchTop);
-  });
+  return Guarded(0, [&] { return DefaultsAs(Enter(Op::pitchDefault, speaker, out1, out2), out1, out2, kPitchTop); });
 }
 int32_t Engine::pitchDefault(int32_t* out1, int32_t* out2) noexcept {
-  return Guarded(0, [&] {
-    return DefaultsAs(Enter(Op::pitchDefault, out1, out2), out1, out2, kPitchTop);
-  });
+  return Guarded(0, [&] { return DefaultsAs(Enter(Op::pitchDefault, out1, out2), out1, out2, kPitchTop); });
 }
 int32_t Engine::speedDefault(int32_t* out1, int32_t* out2) noexcept {
-  return Guarded(0, [&] {
-    return DefaultsAs(Enter(Op::speedDefault, out1, out2), out1, out2, kSpeedTop);
-  });
+  return Guarded(0, [&] { return DefaultsAs(Enter(Op::speedDefault, out1, out2), out1, out2, kSpeedTop); });
 }
 int32_t Engine::volumeDefault(int32_t* out1, int32_t* out2) noexcept {
-  return Guarded(0, [&] {
-    return DefaultsAs(Enter(Op::volumeDefault, out1, out2), out1, out2, kVolumeTop);
-  });
+  return Guarded(0, [&] { return DefaultsAs(Enter(Op::volumeDefault, out1, out2), out1, out2, kVolumeTop); });
 }
 
 // ---- channels ------------------------------------------------------------------
@@ -412,22 +405,20 @@ int32_t Engine::setOutBufSize(ENGINE_HANDLE handle, int32_t size) noexcept {
 }
 
 // The stored options: (setter, getter, field).
-#define SYN_CHANNEL_OPTIONS(X)                       \
-  X(setTextFormat, getTextFormat, textFormat, int8_t) \
-  X(setCharSet, getCharSet, charSet, int8_t)          \
-  X(setLipSync, getLipSync, lipSync, int8_t)          \
-  X(setHighLight, getHighLight, highLight, int8_t)    \
-  X(setByteSwap, getByteSwap, byteSwap, int8_t)       \
+#define SYN_CHANNEL_OPTIONS(X)                         \
+  X(setTextFormat, getTextFormat, textFormat, int8_t)  \
+  X(setCharSet, getCharSet, charSet, int8_t)           \
+  X(setLipSync, getLipSync, lipSync, int8_t)           \
+  X(setHighLight, getHighLight, highLight, int8_t)     \
+  X(setByteSwap, getByteSwap, byteSwap, int8_t)        \
   X(setReadGwalho, getReadGwalho, readGwalho, int32_t) \
   X(setSentDelimLF, getSentDelimLF, sentDelimLF, int32_t)
 
-#define SYN_DEFINE_OPTION_(setter, getter, field, type)                              \
-  int32_t Engine::setter(ENGINE_HANDLE handle, type value) noexcept {                 \
-    return SetField<type>(Op::setter, handle, &Channel::field, value);               \
-  }                                                                                  \
-  int32_t Engine::getter(ENGINE_HANDLE handle) noexcept {                            \
-    return GetField<type>(Op::getter, handle, &Channel::field);                      \
-  }
+#define SYN_DEFINE_OPTION_(setter, getter, field, type)                \
+  int32_t Engine::setter(ENGINE_HANDLE handle, type value) noexcept {  \
+    return SetField<type>(Op::setter, handle, &Channel::field, value); \
+  }                                                                    \
+  int32_t Engine::getter(ENGINE_HANDLE handle) noexcept { return GetField<type>(Op::getter, handle, &Channel::field); }
 SYN_CHANNEL_OPTIONS(SYN_DEFINE_OPTION_)
 #undef SYN_DEFINE_OPTION_
 
@@ -597,16 +588,16 @@ int32_t Engine::SpeakAs(Op op, ENGINE_HANDLE handle, const char* text, int32_t m
     std::u32string characters;
     DecodeText(language_, body, characters);
     if (characters.empty() || channel->callback == nullptr) return 1;
-    return Synthesize(characters, *voice, attrs, outBufSize, {channel->callback, channel->userData, swapBytes,
-                                                              &channel->stopRequested})
+    return Synthesize(characters, *voice, attrs, outBufSize,
+                      {channel->callback, channel->userData, swapBytes, &channel->stopRequested})
                ? 1
                : 0;
   });
 }
 
 // A set buffer size is used as given, rounded down to whole samples; otherwise chunks hold 100 ms of audio.
-bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, const Attributes& attrs,
-                        int32_t outBufSize, const ChunkTarget& target) {
+bool Engine::Synthesize(std::u32string_view characters, const Voice& voice, const Attributes& attrs, int32_t outBufSize,
+                        const ChunkTarget& target) {
   const int32_t rate = voice.descriptor.rate;
   const std::size_t chunkSamples =
       outBufSize >= 2 ? static_cast<std::size_t>(outBufSize / 2) : static_cast<std::size_t>(rate / 10);

@@ -12,13 +12,13 @@
 #include "engine_abi.h"
 
 #if defined(_WIN32)
-#  if defined(ORVEN_BUILDING_SYNCORE)
-#    define SYNCORE_API __declspec(dllexport)
-#  else
-#    define SYNCORE_API __declspec(dllimport)
-#  endif
+#if defined(ORVEN_BUILDING_SYNCORE)
+#define SYNCORE_API __declspec(dllexport)
 #else
-#  define SYNCORE_API __attribute__((visibility("default")))
+#define SYNCORE_API __declspec(dllimport)
+#endif
+#else
+#define SYNCORE_API __attribute__((visibility("default")))
 #endif
 
 namespace syn {

@@ -3,9 +3,8 @@
 #define ORVEN_BUILDING_SYNCORE 1
 #endif
 
-#include "orven_engine_testctl.h"
-
 #include "engine_core.h"
+#include "orven_engine_testctl.h"
 
 namespace {
 

@@ -208,10 +208,18 @@ void DecodeEnglish(std::string_view bytes, std::u32string& out) {
 
 void DecodeText(int language, std::string_view bytes, std::u32string& out) {
   switch (language) {
-    case 0: DecodeKorean(bytes, out); break;
-    case 2: DecodeChinese(bytes, out); break;
-    case 3: DecodeJapanese(bytes, out); break;
-    default: DecodeEnglish(bytes, out); break;
+    case 0:
+      DecodeKorean(bytes, out);
+      break;
+    case 2:
+      DecodeChinese(bytes, out);
+      break;
+    case 3:
+      DecodeJapanese(bytes, out);
+      break;
+    default:
+      DecodeEnglish(bytes, out);
+      break;
   }
 }
 

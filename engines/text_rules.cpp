@@ -121,10 +121,14 @@ bool ParseAttributeTags(std::string_view text, Attributes& attrs) noexcept {
 
     int32_t* target = nullptr;
     int32_t lo = 0, hi = 0;
-    if (name == "volume") target = &next.volume, lo = kVolumeMin, hi = kVolumeMax;
-    else if (name == "speed") target = &next.speed, lo = kSpeedMin, hi = kSpeedMax;
-    else if (name == "pitch") target = &next.pitch, lo = kPitchMin, hi = kPitchMax;
-    else continue;  // a tag for another engine feature: well formed, nothing to do here
+    if (name == "volume")
+      target = &next.volume, lo = kVolumeMin, hi = kVolumeMax;
+    else if (name == "speed")
+      target = &next.speed, lo = kSpeedMin, hi = kSpeedMax;
+    else if (name == "pitch")
+      target = &next.pitch, lo = kPitchMin, hi = kPitchMax;
+    else
+      continue;  // a tag for another engine feature: well formed, nothing to do here
     int32_t v = 0;
     if (!ParseNumber(value, v)) return false;
     *target = std::clamp(v, lo, hi);

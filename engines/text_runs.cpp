@@ -12,7 +12,14 @@ bool IsBlank(char32_t c) noexcept { return c == U' ' || c == U'\t' || c == 0x300
 
 bool IsSentenceEnd(char32_t c) noexcept {
   switch (c) {
-    case U'.': case U'!': case U'?': case U'\n': case 0x3002: case 0xFF01: case 0xFF0E: case 0xFF1F:
+    case U'.':
+    case U'!':
+    case U'?':
+    case U'\n':
+    case 0x3002:
+    case 0xFF01:
+    case 0xFF0E:
+    case 0xFF1F:
       return true;
     default:
       return false;
@@ -21,7 +28,13 @@ bool IsSentenceEnd(char32_t c) noexcept {
 
 bool IsClauseMark(char32_t c) noexcept {
   switch (c) {
-    case U',': case U';': case U':': case 0x3001: case 0xFF0C: case 0xFF1B: case 0xFF1A:
+    case U',':
+    case U';':
+    case U':':
+    case 0x3001:
+    case 0xFF0C:
+    case 0xFF1B:
+    case 0xFF1A:
       return true;
     default:
       return false;

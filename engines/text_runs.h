@@ -31,9 +31,9 @@ void SplitTaggedText(std::u32string_view text, Attributes prosody, std::vector<T
 
 // The length of the first piece of `text`: up to and including the first
 // sentence end (. ! ? and their full-width forms, 。, a line feed) and the
-// sentence ends, closing quotes or brackets and blanks right after it; at a clause mark (, ; : 、 ，) once the piece has
-// kMinClauseCut characters; at a blank once it has kSoftPieceLimit; and
-// never longer than kHardPieceLimit. 0 only for an empty text.
+// sentence ends, closing quotes or brackets and blanks right after it; at a clause mark (, ; : 、 ，) once the piece
+// has kMinClauseCut characters; at a blank once it has kSoftPieceLimit; and never longer than kHardPieceLimit. 0 only
+// for an empty text.
 inline constexpr std::size_t kMinClauseCut = 40;
 inline constexpr std::size_t kSoftPieceLimit = 160;
 inline constexpr std::size_t kHardPieceLimit = 240;

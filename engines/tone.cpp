@@ -40,8 +40,8 @@ ToneGenerator::ToneGenerator(std::u32string_view text, const ToneSettings& s) no
   const int32_t speed = std::max(s.speed, 1);
   amplitude_ = std::clamp(kBaseAmplitude * std::max(s.volume, 0) / 100, 0, 32767);
   // rate * 60 ms * (100 / speed), at least one sample.
-  samplesPerChar_ = static_cast<uint32_t>(
-      std::max<int64_t>(1, int64_t{rate_} * kCharMillis * 100 / (int64_t{1000} * speed)));
+  samplesPerChar_ =
+      static_cast<uint32_t>(std::max<int64_t>(1, int64_t{rate_} * kCharMillis * 100 / (int64_t{1000} * speed)));
   fade_ = std::min(static_cast<uint32_t>(rate_ * kFadeMillis / 1000), samplesPerChar_ / 4);
   (void)SineTable();  // build the table outside the sample loop
   if (!text_.empty()) StartChar();

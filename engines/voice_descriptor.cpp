@@ -53,10 +53,14 @@ bool ParseRate(std::string_view value, int32_t& rate, DescriptorError& error) no
 bool IsLowerAlnum(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
 bool FindBackend(std::string_view name, Backend& kind) noexcept {
-  if (name == "tone") kind = Backend::kTone;
-  else if (name == "espeak") kind = Backend::kEspeak;
-  else if (name == "flite") kind = Backend::kFlite;
-  else return false;
+  if (name == "tone")
+    kind = Backend::kTone;
+  else if (name == "espeak")
+    kind = Backend::kEspeak;
+  else if (name == "flite")
+    kind = Backend::kFlite;
+  else
+    return false;
   return true;
 }
 
@@ -107,11 +111,16 @@ DescriptorResult ParseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& o
     const std::string_view value = Trim(line.substr(eq + 1));
 
     bool* seen = nullptr;
-    if (key == "name") seen = &haveName;
-    else if (key == "backend") seen = &haveBackend;
-    else if (key == "rate") seen = &haveRate;
-    else if (key == "voice") seen = &haveVoice;
-    else return {DescriptorError::kUnknownKey, lineNo};
+    if (key == "name")
+      seen = &haveName;
+    else if (key == "backend")
+      seen = &haveBackend;
+    else if (key == "rate")
+      seen = &haveRate;
+    else if (key == "voice")
+      seen = &haveVoice;
+    else
+      return {DescriptorError::kUnknownKey, lineNo};
     if (*seen) return {DescriptorError::kDuplicateKey, lineNo};
     *seen = true;
 
@@ -129,9 +138,9 @@ DescriptorResult ParseVoiceDescriptor(std::string_view bytes, VoiceDescriptor& o
     return {DescriptorError::kMissingKey, 0};
   }
   const std::string_view name = voice.voice;
-  const bool voiceOk = voice.kind == Backend::kTone     ? !haveVoice
+  const bool voiceOk = voice.kind == Backend::kTone    ? !haveVoice
                        : voice.kind == Backend::kFlite ? IsFliteVoiceName(name)
-                                                      : IsEspeakVoiceName(name);
+                                                       : IsEspeakVoiceName(name);
   if (!voiceOk) return {DescriptorError::kUnknownVoice, voiceLine};
   out = voice;
   return {};

@@ -19,17 +19,17 @@ inline constexpr int32_t kMaxRate = 48000;
 
 enum class DescriptorError {
   kNone,
-  kUnreadable,      // the file cannot be opened or read
-  kTooLarge,        // more than kDescriptorMaxBytes bytes
-  kNulByte,         // a NUL byte anywhere
-  kBadLine,         // a line that is neither blank, a comment nor key = value
+  kUnreadable,  // the file cannot be opened or read
+  kTooLarge,    // more than kDescriptorMaxBytes bytes
+  kNulByte,     // a NUL byte anywhere
+  kBadLine,     // a line that is neither blank, a comment nor key = value
   kUnknownKey,
   kDuplicateKey,
   kMissingKey,
-  kBadValue,        // empty, over-long or non-printable value, or a rate that is no number
+  kBadValue,  // empty, over-long or non-printable value, or a rate that is no number
   kRateOutOfRange,
   kUnknownBackend,
-  kUnknownVoice,    // a synthesiser voice the backend cannot have, or a voice for the tone backend
+  kUnknownVoice,  // a synthesiser voice the backend cannot have, or a voice for the tone backend
 };
 
 // The synthesisers a voice can speak through.

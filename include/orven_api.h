@@ -55,22 +55,22 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(ORVEN_BUILDING_LIBRARY)
-#    define ORVN_EXPORT_ __declspec(dllexport)
-#  else
-#    define ORVN_EXPORT_ __declspec(dllimport)
-#  endif
-#  if !defined(_WIN64)
-#    define ORVN_STDCALL_ __stdcall
-#    define ORVN_CDECL __cdecl
-#  else
-#    define ORVN_STDCALL_
-#    define ORVN_CDECL
-#  endif
+#if defined(ORVEN_BUILDING_LIBRARY)
+#define ORVN_EXPORT_ __declspec(dllexport)
 #else
-#  define ORVN_EXPORT_ __attribute__((visibility("default")))
-#  define ORVN_STDCALL_
-#  define ORVN_CDECL
+#define ORVN_EXPORT_ __declspec(dllimport)
+#endif
+#if !defined(_WIN64)
+#define ORVN_STDCALL_ __stdcall
+#define ORVN_CDECL __cdecl
+#else
+#define ORVN_STDCALL_
+#define ORVN_CDECL
+#endif
+#else
+#define ORVN_EXPORT_ __attribute__((visibility("default")))
+#define ORVN_STDCALL_
+#define ORVN_CDECL
 #endif
 
 /* The one export macro: ORVN_API(return type) name(arguments). */
@@ -78,41 +78,43 @@
 
 /* No export lets an exception out: to C++ callers every export is noexcept. */
 #if defined(__cplusplus)
-#  define ORVN_NOEXCEPT noexcept
+#define ORVN_NOEXCEPT noexcept
 #else
-#  define ORVN_NOEXCEPT
+#define ORVN_NOEXCEPT
 #endif
 
 #if defined(__cplusplus)
-#  define ORVN_STATIC_ASSERT_(cond, msg) static_assert(cond, msg)
+#define ORVN_STATIC_ASSERT_(cond, msg) static_assert(cond, msg)
 extern "C" {
 #else
-#  define ORVN_STATIC_ASSERT_(cond, msg) _Static_assert(cond, msg)
+#define ORVN_STATIC_ASSERT_(cond, msg) _Static_assert(cond, msg)
 #endif
 
 /* ------------------------------------------------------------------------
  * Error codes: (code, name, meaning). Tools and tests expand this table
  * for names and texts; the enum below is the same table.
  * ---------------------------------------------------------------------- */
-#define ORVN_ERROR_TABLE(X) \
-  X(0,    ORVN_OK,                   "success") \
-  X(-1,   ORVN_ERR_FILE_OPEN,        "an output or input file cannot be opened") \
-  X(-2,   ORVN_ERR_NO_MEMORY,        "no memory for the file-output context") \
-  X(-3,   ORVN_ERR_CHANNEL_CREATE,   "the language engine did not create a synthesis channel") \
-  X(-6,   ORVN_ERR_INVALID_ARG,      "invalid argument: a required pointer is null, a required text or path is empty, or an argument combination is not allowed") \
-  X(-7,   ORVN_ERR_SPEAKER,          "speaker index outside 0..10") \
-  X(-8,   ORVN_ERR_NULL_HANDLE,      "channel handle is null") \
-  X(-9,   ORVN_ERR_CHANNEL_LIMIT,    "the speaker already has its channel limit of channels open") \
-  X(-10,  ORVN_ERR_NOT_LOADED,       "voice not loaded") \
-  X(-11,  ORVN_ERR_RANGE,            "value out of range") \
-  X(-12,  ORVN_ERR_KOREAN_ONLY,      "the operation is offered for the Korean language only") \
-  X(-13,  ORVN_ERR_LANGUAGE,         "language index outside 0..3") \
-  X(-14,  ORVN_ERR_PLAY_SPEAKER,     "speaker index outside 0..10 (live playback)") \
-  X(-21,  ORVN_ERR_CONVERSION,       "the text cannot be converted to the engine's character set") \
-  X(-22,  ORVN_ERR_MARKUP,           "the text's tag markup is malformed") \
-  X(-31,  ORVN_ERR_FORMAT_MISMATCH,  "the two inputs of the mixer have different audio formats") \
-  X(-41,  ORVN_ERR_TEXT_LIMIT,       "the converted text is longer than the speaker's text limit") \
-  X(-100, ORVN_ERR_NOT_INITIALIZED,  "the library is not initialised")
+#define ORVN_ERROR_TABLE(X)                                                                                          \
+  X(0, ORVN_OK, "success")                                                                                           \
+  X(-1, ORVN_ERR_FILE_OPEN, "an output or input file cannot be opened")                                              \
+  X(-2, ORVN_ERR_NO_MEMORY, "no memory for the file-output context")                                                 \
+  X(-3, ORVN_ERR_CHANNEL_CREATE, "the language engine did not create a synthesis channel")                           \
+  X(-6, ORVN_ERR_INVALID_ARG,                                                                                        \
+    "invalid argument: a required pointer is null, a required text or path is empty, or an argument combination is " \
+    "not allowed")                                                                                                   \
+  X(-7, ORVN_ERR_SPEAKER, "speaker index outside 0..10")                                                             \
+  X(-8, ORVN_ERR_NULL_HANDLE, "channel handle is null")                                                              \
+  X(-9, ORVN_ERR_CHANNEL_LIMIT, "the speaker already has its channel limit of channels open")                        \
+  X(-10, ORVN_ERR_NOT_LOADED, "voice not loaded")                                                                    \
+  X(-11, ORVN_ERR_RANGE, "value out of range")                                                                       \
+  X(-12, ORVN_ERR_KOREAN_ONLY, "the operation is offered for the Korean language only")                              \
+  X(-13, ORVN_ERR_LANGUAGE, "language index outside 0..3")                                                           \
+  X(-14, ORVN_ERR_PLAY_SPEAKER, "speaker index outside 0..10 (live playback)")                                       \
+  X(-21, ORVN_ERR_CONVERSION, "the text cannot be converted to the engine's character set")                          \
+  X(-22, ORVN_ERR_MARKUP, "the text's tag markup is malformed")                                                      \
+  X(-31, ORVN_ERR_FORMAT_MISMATCH, "the two inputs of the mixer have different audio formats")                       \
+  X(-41, ORVN_ERR_TEXT_LIMIT, "the converted text is longer than the speaker's text limit")                          \
+  X(-100, ORVN_ERR_NOT_INITIALIZED, "the library is not initialised")
 
 #define ORVN_ERROR_ENUM_(code, name, meaning) name = (code),
 enum ORVN_ErrorCode { ORVN_ERROR_TABLE(ORVN_ERROR_ENUM_) ORVN_ERROR_END_ = 1 };
@@ -121,12 +123,7 @@ enum ORVN_ErrorCode { ORVN_ERROR_TABLE(ORVN_ERROR_ENUM_) ORVN_ERROR_END_ = 1 };
 /* ------------------------------------------------------------------------
  * Indexes
  * ---------------------------------------------------------------------- */
-enum ORVN_Language {
-  ORVN_KOREAN = 0,
-  ORVN_ENGLISH = 1,
-  ORVN_CHINESE = 2,
-  ORVN_JAPANESE = 3
-};
+enum ORVN_Language { ORVN_KOREAN = 0, ORVN_ENGLISH = 1, ORVN_CHINESE = 2, ORVN_JAPANESE = 3 };
 
 #define ORVN_LANGUAGE_COUNT 4
 #define ORVN_SPEAKER_COUNT 11 /* speakers 0..10; only 0..9 can ever be loaded */
@@ -172,7 +169,7 @@ typedef struct ORVN_EngineInfo {
 } ORVN_EngineInfo;
 
 typedef struct ORVN_DbInfo {
-  int32_t dbStatus;     /* -1: no database information */
+  int32_t dbStatus; /* -1: no database information */
   char dbText1[20];
   char dbText2[20];
   int32_t samplingRate; /* Hz */
@@ -249,8 +246,8 @@ ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, ui
  * asked) or for lack of memory.
  * Errors: -100, -13, -7, -6 path null or empty. A fresh load keeps the last
  * error. */
-ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const char* databasePath,
-                                    uint32_t loadOption) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_LoadEngineEx(int32_t language, int32_t speaker, const char* databasePath, uint32_t loadOption) ORVN_NOEXCEPT;
 
 /* Unloads a language (0..3): its user effect database first, then every
  * loaded speaker; its channel counts drop to 0. Open channels are not
@@ -285,8 +282,8 @@ ORVN_API(void) ORVN_UnLoadEngineEx(int32_t language, int32_t speaker) ORVN_NOEXC
  * Returns the engine's handle, or null. Errors: voice check; -9 the speaker
  * already has its channel limit of channels open; -3 the engine made no
  * channel. Success keeps the last error. */
-ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback,
-                                         int32_t language, int32_t speaker) ORVN_NOEXCEPT;
+ORVN_API(ORVN_CHANNEL)
+ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback, int32_t language, int32_t speaker) ORVN_NOEXCEPT;
 
 /* Closes a channel and takes it off the counts of the speaker its handle
  * names. Call it only when no request runs on the channel; the handle is
@@ -305,8 +302,8 @@ ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int
  * limit. Read without the lock.
  * Errors: voice check; -6 either pointer null (nothing written). Clears the
  * last error on success. */
-ORVN_API(void) ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels,
-                                     int32_t* channelLimit) ORVN_NOEXCEPT;
+ORVN_API(void)
+ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels, int32_t* channelLimit) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Engine information
@@ -421,7 +418,8 @@ ORVN_API(int32_t) ORVN_ChangeSpeaker(ORVN_CHANNEL channel, int32_t speaker) ORVN
  * speaker.
  * Errors: voice check (pitch) or language check (speed, volume); -6 either
  * pointer null. */
-ORVN_API(int32_t) ORVN_GetPitchDefault(int32_t language, int32_t speaker, int32_t* defaultValue, int32_t* maximumValue) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_GetPitchDefault(int32_t language, int32_t speaker, int32_t* defaultValue, int32_t* maximumValue) ORVN_NOEXCEPT;
 ORVN_API(int32_t) ORVN_GetSpeedDefault(int32_t language, int32_t* defaultValue, int32_t* maximumValue) ORVN_NOEXCEPT;
 ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* defaultValue, int32_t* maximumValue) ORVN_NOEXCEPT;
 
@@ -464,18 +462,18 @@ ORVN_API(int32_t) ORVN_GetVolumeDefault(int32_t language, int32_t* defaultValue,
 
 /* Plain text. `dictionary` (may be null) is loaded into the channel for the
  * request, and the library-wide option defaults are applied to it. */
-ORVN_API(int32_t) ORVN_TextToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
-                                  int32_t samplingRate, const char* text, const char* fileName,
-                                  const char* attributes, const char* dictionary) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_TextToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding, int32_t samplingRate,
+                const char* text, const char* fileName, const char* attributes, const char* dictionary) ORVN_NOEXCEPT;
 
 /* The Korean name and SMS readings (-12 for another language), with no
  * dictionary and no option defaults. */
-ORVN_API(int32_t) ORVN_NameToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
-                                  int32_t samplingRate, const char* text, const char* fileName,
-                                  const char* attributes) ORVN_NOEXCEPT;
-ORVN_API(int32_t) ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
-                                 int32_t samplingRate, const char* text, const char* fileName,
-                                 const char* attributes) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_NameToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding, int32_t samplingRate,
+                const char* text, const char* fileName, const char* attributes) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding, int32_t samplingRate,
+               const char* text, const char* fileName, const char* attributes) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Audio headers and mixer
@@ -494,12 +492,14 @@ ORVN_API(int32_t) ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t file
  * `header` (ORVN_WAVE_HEADER_MAX bytes): 44 bytes for encodings 0 and 1, 46
  * (with cbSize) for 2 and 3. The rate and size are stored as unsigned.
  * Returns the length, or 0 (nothing written) for any other encoding. */
-ORVN_API(int32_t) ORVN_MakeWaveHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_MakeWaveHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header) ORVN_NOEXCEPT;
 
 /* Writes a mono big-endian AU header into the caller's `header`
  * (ORVN_AU_HEADER_BYTES bytes). Returns 24, or 0 (nothing written) for
  * encoding 4 or outside 0..5. */
-ORVN_API(int32_t) ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_MakeAuHeader(int32_t encoding, int32_t samplingRate, int32_t dataSize, void* header) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Sample encoders (16-bit mono input in host order). Each call codes its
@@ -558,16 +558,17 @@ ORVN_STATIC_ASSERT_(sizeof(ORVN_ConvSamplingRateState) == 68, "state size");
 
 /* Converts one buffer on its own: the filter starts from silence.
  * Returns count/2 or 2*count, or -6. */
-ORVN_API(int32_t) ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate) ORVN_NOEXCEPT;
 
 /* As ORVN_ConvSamplingRate; from 16000 to 8000 Hz the filter starts from
  * *state when continueFlag is non-zero (else from silence) and always
  * leaves its memory in *state, so consecutive chunks filter as one signal.
  * A null state filters from silence and keeps nothing. From 8000 to 16000 Hz
  * both are ignored. Threads converting at once need states of their own. */
-ORVN_API(int32_t) ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* out, int32_t srcRate,
-                                           int32_t dstRate, int32_t continueFlag,
-                                           ORVN_ConvSamplingRateState* state) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate,
+                         int32_t continueFlag, ORVN_ConvSamplingRateState* state) ORVN_NOEXCEPT;
 
 /* Joins two files of one kind into a third.
  *   firstFile, secondFile  the inputs. A WAV input has the header the
@@ -595,8 +596,9 @@ ORVN_API(int32_t) ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* 
  * could be opened, is left empty.
  * Needs no ORVN_Initialize; success keeps the last error. Calls on
  * different files may run at once. */
-ORVN_API(int32_t) ORVN_AudioMixer(const char* firstFile, const char* secondFile, const char* outputFile,
-                                  int32_t samplingRate, int32_t fileType, int32_t encoding, int32_t mode) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_AudioMixer(const char* firstFile, const char* secondFile, const char* outputFile, int32_t samplingRate,
+                int32_t fileType, int32_t encoding, int32_t mode) ORVN_NOEXCEPT;
 
 /* ------------------------------------------------------------------------
  * Text and output options
@@ -660,8 +662,10 @@ ORVN_API(int32_t) ORVN_GetSentDelimLF(ORVN_CHANNEL channel) ORVN_NOEXCEPT;
  * *entriesOrReason so the reason cannot pass for a count.
  * Errors: channel check; -6 path null or empty, or either pointer null.
  * Success keeps the last error. */
-ORVN_API(int32_t) ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) ORVN_NOEXCEPT;
-ORVN_API(int32_t) ORVN_ChangeUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_ChangeUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) ORVN_NOEXCEPT;
 
 /* Unloads the channel's user dictionary.
  * Errors: channel check. Clears the last error on success. */
@@ -684,8 +688,9 @@ ORVN_API(void) ORVN_DeleteUserDict(void) ORVN_NOEXCEPT;
  * loaded.
  * Errors: language check; -6 either path null or empty; -6 mode outside
  * 0..2. Once these pass, the last error is cleared. */
-ORVN_API(int32_t) ORVN_LoadUserEffDB(int32_t language, const char* effectPath, const char* indexPath, int32_t mode,
-                                     int32_t option) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_LoadUserEffDB(int32_t language, const char* effectPath, const char* indexPath, int32_t mode,
+                   int32_t option) ORVN_NOEXCEPT;
 
 /* Unloads the language's user effect database, if it has one.
  * Errors: language check. Clears the last error on success. */
@@ -735,8 +740,9 @@ typedef void* ORVN_WINDOW;
  * has been shown) or no thread; the last error is not set. Failed checks:
  * -100 not initialised, -13 language, -14 speaker (not -7), -10 voice not
  * loaded, -6 text null or empty. */
-ORVN_API(int32_t) ORVN_PlayTTS(ORVN_WINDOW window, uint32_t message, const char* text, const char* attributeTag,
-                               int32_t language, int32_t speaker) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_PlayTTS(ORVN_WINDOW window, uint32_t message, const char* text, const char* attributeTag, int32_t language,
+             int32_t speaker) ORVN_NOEXCEPT;
 /* Stops the running playback: the queued audio is dropped, the engine ends
  * the request early, and the call returns once the playback thread has
  * ended (after its final notification). 0 stopped, 1 nothing was playing.
@@ -768,8 +774,8 @@ ORVN_API(int32_t) ORVN_SetAudioDevice(const char* name) ORVN_NOEXCEPT;
  * on a thread of the window's own, never the poster's. A post never waits
  * for the callback. Null for a null callback or when no thread or window
  * can be had. */
-typedef void(ORVN_CDECL* ORVN_NotifyCallback)(void* userData, ORVN_WINDOW window, uint32_t message,
-                                              intptr_t wParam, intptr_t lParam);
+typedef void(ORVN_CDECL* ORVN_NotifyCallback)(void* userData, ORVN_WINDOW window, uint32_t message, intptr_t wParam,
+                                              intptr_t lParam);
 ORVN_API(ORVN_WINDOW) ORVN_CreateNotifyWindow(ORVN_NotifyCallback callback, void* userData) ORVN_NOEXCEPT;
 /* Destroys it: messages still queued for it are dropped, later posts to it
  * are dropped, and the call returns once no callback for it runs (at once
@@ -798,8 +804,8 @@ ORVN_API(void) ORVN_SetMessageBoxHandler(ORVN_MessageBoxHandler handler, void* u
  * Returns 0. Errors: -13, -7, -6 negative channel limit. Needs no
  * ORVN_Initialize; success keeps the last error. A load running at the same
  * time may take either value of each limit. */
-ORVN_API(int32_t) ORVN_SetVoiceCapacity(int32_t language, int32_t speaker, int32_t channelLimit,
-                                        uint32_t textLimit) ORVN_NOEXCEPT;
+ORVN_API(int32_t)
+ORVN_SetVoiceCapacity(int32_t language, int32_t speaker, int32_t channelLimit, uint32_t textLimit) ORVN_NOEXCEPT;
 
 #if defined(__cplusplus)
 } /* extern "C" */

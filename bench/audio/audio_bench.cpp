@@ -118,14 +118,14 @@ void IntegerAddChain() {
                : [c] "r"(c));
 }
 // One chain of 16 dependent single-precision `insn`s per loop, starting at 1.
-#define ORVEN_FLOAT_CHAIN(name, insn, operand)                                            \
-  void name() {                                                                           \
-    float x = 1.0f;                                                                       \
-    uint64_t loops = kChainLoops;                                                         \
-    const float c = operand;                                                              \
+#define ORVEN_FLOAT_CHAIN(name, insn, operand)                                          \
+  void name() {                                                                         \
+    float x = 1.0f;                                                                     \
+    uint64_t loops = kChainLoops;                                                       \
+    const float c = operand;                                                            \
     asm volatile("1:\n\t.rept 16\n\t" insn " %[c], %[x]\n\t.endr\n\tdec %[n]\n\tjnz 1b" \
-                 : [x] "+x"(x), [n] "+r"(loops)                                           \
-                 : [c] "x"(c));                                                           \
+                 : [x] "+x"(x), [n] "+r"(loops)                                         \
+                 : [c] "x"(c));                                                         \
   }
 // Adding or subtracting 2^-20 keeps the values normal numbers; multiplying
 // by 1 keeps the value, and x86 multipliers take the same time for every
@@ -362,10 +362,12 @@ void BM_RateSoxr(benchmark::State& state) {
     return;
   }
   size_t produced = 0;
-  TimeCycles(state, "rate/soxr", Timing::ThreadCpu, static_cast<double>(speech.size()), [] {}, [&] {
-    produced = soxr.Run(speech, out);
-    benchmark::DoNotOptimize(out.data());
-  });
+  TimeCycles(
+      state, "rate/soxr", Timing::ThreadCpu, static_cast<double>(speech.size()), [] {},
+      [&] {
+        produced = soxr.Run(speech, out);
+        benchmark::DoNotOptimize(out.data());
+      });
   if (produced == 0) state.SkipWithError("soxr_process failed");
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * speech.size()));
 }
@@ -443,9 +445,9 @@ TempDir& Scratch() {
 // punctuation, one 60 ms tone (or pause) per character.
 const std::string& SynthesisText() {
   static const std::string text = [] {
-    static const char* const kWords[] = {"the",   "voice", "reads", "this",  "text",  "aloud", "for",
-                                         "every", "call",  "with",  "clear", "tones", "and",   "short",
-                                         "pauses", "between", "words", "of",   "speech", "in",   "files"};
+    static const char* const kWords[] = {"the",    "voice",   "reads", "this",  "text",   "aloud", "for",
+                                         "every",  "call",    "with",  "clear", "tones",  "and",   "short",
+                                         "pauses", "between", "words", "of",    "speech", "in",    "files"};
     std::mt19937 random(7);
     std::string s;
     while (s.size() < 1000) {
@@ -652,9 +654,8 @@ void PrintFileSummary() {
               perSecond(plain.median), "1.00x");
   if (const Figures chunks = FiguresOf("file/plain_fwrite_chunks")) {
     std::printf("  %-32s %8.3f [%8.3f] %8.3f [%8.3f] %8.1f [%8.1f] %6.2fx [%6.2fx]\n", "plain fwrite, 3200-byte chunks",
-                chunks.best / 1e6, chunks.median / 1e6, chunks.best / 1e6, chunks.median / 1e6,
-                perSecond(chunks.best), perSecond(chunks.median), chunks.best / plain.best,
-                chunks.median / plain.median);
+                chunks.best / 1e6, chunks.median / 1e6, chunks.best / 1e6, chunks.median / 1e6, perSecond(chunks.best),
+                perSecond(chunks.median), chunks.best / plain.best, chunks.median / plain.median);
   }
   // The file step: the file run less the synthesis-only run.
   for (const FileCase& c : kFileCases) {
@@ -662,8 +663,8 @@ void PrintFileSummary() {
     if (!f) continue;
     const double step = f.best - synth.best, stepMedian = f.median - synth.median;
     std::printf("  %-32s %8.3f [%8.3f] %8.3f [%8.3f] %8.1f [%8.1f] %6.2fx [%6.2fx]\n", c.label, f.best / 1e6,
-                f.median / 1e6, step / 1e6, stepMedian / 1e6, perSecond(step), perSecond(stepMedian),
-                step / plain.best, stepMedian / plain.median);
+                f.median / 1e6, step / 1e6, stepMedian / 1e6, perSecond(step), perSecond(stepMedian), step / plain.best,
+                stepMedian / plain.median);
   }
 }
 
@@ -677,7 +678,9 @@ int main(int argc, char** argv) {
   std::printf("\n");
 
   auto chain = [](const char* name, void (*f)(), uint64_t ops) {
-    benchmark::RegisterBenchmark(name, BM_Chain, std::string(name), f, ops)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(name, BM_Chain, std::string(name), f, ops)
+        ->MinTime(0.2)
+        ->Unit(benchmark::kMicrosecond);
   };
   chain("latency/float_add", FloatAddChain, kChainOps);
   chain("latency/float_sub", FloatSubChain, kChainOps);

@@ -53,7 +53,7 @@ std::vector<int16_t> SpeechLikeSignal(size_t n, uint32_t seed, double rate) {
   std::vector<double> signal(n, 0.0);
   Resonator formant[3] = {Resonator(rate), Resonator(rate), Resonator(rate)}, hiss(rate);
   const double hissScale = std::min(1.0, rate / 16000.0);  // fricatives stay below rate / 2
-  double tilt1 = 0, tilt2 = 0;  // the glottal source's spectral tilt
+  double tilt1 = 0, tilt2 = 0;                             // the glottal source's spectral tilt
   double phase = 0;
   Vowel from = kVowels[0];
   double phraseF0 = 200;
@@ -73,7 +73,7 @@ std::vector<int16_t> SpeechLikeSignal(size_t n, uint32_t seed, double rate) {
     } else {
       --syllablesToPause;
     }
-    const double seconds = kind == Kind::Pause ? between(0.08, 0.40)
+    const double seconds = kind == Kind::Pause       ? between(0.08, 0.40)
                            : kind == Kind::Fricative ? between(0.04, 0.12)
                                                      : between(0.12, 0.30);
     const size_t length = std::min(n - at, static_cast<size_t>(seconds * rate));

@@ -27,10 +27,12 @@
 // spandsp's codec headers need its telephony and bit helpers first. Under
 // C++ telephony.h redefines lrint and lrintf as truncating casts, which
 // breaks <cmath>: it comes after every standard header, and the macros go.
+// clang-format off
 #include <spandsp/telephony.h>
 #include <spandsp/bit_operations.h>
 #include <spandsp/g711.h>
 #include <spandsp/oki_adpcm.h>
+// clang-format on
 #undef lrint
 #undef lrintf
 
@@ -46,9 +48,7 @@ const std::vector<int16_t>& Input() {
 // ---------------------------------------------------------------------------
 // Benchmarks
 
-void Done(benchmark::State& state) {
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kSamples));
-}
+void Done(benchmark::State& state) { state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kSamples)); }
 
 template <void (*encode)(const int16_t*, size_t, uint8_t*)>
 void BM_Ours(benchmark::State& state) {
@@ -140,10 +140,11 @@ void ReportAgreement() {
     power += static_cast<double>(s) * s;
     silent += std::abs(s) < 64;
   }
-  std::printf("buffer: %zu samples, RMS %.1f dBFS, %.0f%% below 64; mu-law codes differing from spandsp: %zu; "
-              "A-law: %zu\n",
-              kSamples, 10 * std::log10(power / static_cast<double>(kSamples) / (32768.0 * 32768.0)),
-              100.0 * static_cast<double>(silent) / static_cast<double>(kSamples), muDiffer, aDiffer);
+  std::printf(
+      "buffer: %zu samples, RMS %.1f dBFS, %.0f%% below 64; mu-law codes differing from spandsp: %zu; "
+      "A-law: %zu\n",
+      kSamples, 10 * std::log10(power / static_cast<double>(kSamples) / (32768.0 * 32768.0)),
+      100.0 * static_cast<double>(silent) / static_cast<double>(kSamples), muDiffer, aDiffer);
 }
 
 // The best of the repetitions for each side, and the ratios.

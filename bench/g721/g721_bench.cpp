@@ -126,8 +126,8 @@ void PrintRatio(const orven_bench::BestOfRepetitions& best, const char* what) {
   const std::string name = std::string("g721/") + what;
   const double ours = best.BestCpuTime(name + "/orven"), theirs = best.BestCpuTime(name + "/spandsp");
   if (ours <= 0 || theirs <= 0) return;
-  std::printf("%s: orven %.1f Msamples/s, spandsp %.1f Msamples/s, ratio %.2f\n", what,
-              kSamples / ours / 1e3, kSamples / theirs / 1e3, theirs / ours);
+  std::printf("%s: orven %.1f Msamples/s, spandsp %.1f Msamples/s, ratio %.2f\n", what, kSamples / ours / 1e3,
+              kSamples / theirs / 1e3, theirs / ours);
 }
 
 }  // namespace

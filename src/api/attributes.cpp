@@ -47,9 +47,15 @@ int32_t api::ChangeAttribute(ORVN_CHANNEL channel, const char* tag) {
   return EngineFor(at.language).changeAttr(channel, tag);
 }
 
-ORVN_API(int32_t) ORVN_SetVolume(ORVN_CHANNEL channel, int32_t volume) noexcept { return SetAttribute(channel, volume, kVolume); }
-ORVN_API(int32_t) ORVN_SetSpeed(ORVN_CHANNEL channel, int32_t speed) noexcept { return SetAttribute(channel, speed, kSpeed); }
-ORVN_API(int32_t) ORVN_SetPitch(ORVN_CHANNEL channel, int32_t pitch) noexcept { return SetAttribute(channel, pitch, kPitch); }
+ORVN_API(int32_t) ORVN_SetVolume(ORVN_CHANNEL channel, int32_t volume) noexcept {
+  return SetAttribute(channel, volume, kVolume);
+}
+ORVN_API(int32_t) ORVN_SetSpeed(ORVN_CHANNEL channel, int32_t speed) noexcept {
+  return SetAttribute(channel, speed, kSpeed);
+}
+ORVN_API(int32_t) ORVN_SetPitch(ORVN_CHANNEL channel, int32_t pitch) noexcept {
+  return SetAttribute(channel, pitch, kPitch);
+}
 
 ORVN_API(int32_t) ORVN_ChangeAttr(ORVN_CHANNEL channel, const char* attributeTag) noexcept {
   return api::ChangeAttribute(channel, attributeTag);
@@ -66,8 +72,8 @@ ORVN_API(int32_t) ORVN_ChangeSpeaker(ORVN_CHANNEL channel, int32_t speaker) noex
   return EngineFor(language).changeSpeaker(channel, speaker);
 }
 
-ORVN_API(int32_t) ORVN_GetPitchDefault(int32_t language, int32_t speaker, int32_t* defaultValue,
-                                       int32_t* maximumValue) noexcept {
+ORVN_API(int32_t)
+ORVN_GetPitchDefault(int32_t language, int32_t speaker, int32_t* defaultValue, int32_t* maximumValue) noexcept {
   if (int32_t check = ValidateVoice(language, speaker); check != ORVN_OK) return check;
   if (int32_t check = CheckOutputs(defaultValue, maximumValue); check != ORVN_OK) return check;
   return EngineFor(language).pitchDefault(speaker, defaultValue, maximumValue);

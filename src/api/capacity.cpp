@@ -4,7 +4,8 @@
 
 using namespace orven;
 
-ORVN_API(int32_t) ORVN_SetVoiceCapacity(int32_t language, int32_t speaker, int32_t channelLimit, uint32_t textLimit) noexcept {
+ORVN_API(int32_t)
+ORVN_SetVoiceCapacity(int32_t language, int32_t speaker, int32_t channelLimit, uint32_t textLimit) noexcept {
   if (!IsValidLanguage(language)) return Fail(ORVN_ERR_LANGUAGE);
   if (speaker < 0 || speaker >= kConfigurableSpeakers) return Fail(ORVN_ERR_SPEAKER);
   if (channelLimit < 0) return Fail(ORVN_ERR_INVALID_ARG);

@@ -49,8 +49,8 @@ void DeleteChannel(ORVN_CHANNEL channel) {
 
 }  // namespace orven::api
 
-ORVN_API(ORVN_CHANNEL) ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback, int32_t language,
-                                         int32_t speaker) noexcept {
+ORVN_API(ORVN_CHANNEL)
+ORVN_CreateThread(void* userData, ORVN_SynthesisCallback callback, int32_t language, int32_t speaker) noexcept {
   return api::CreateChannel(userData, callback, language, speaker);
 }
 
@@ -68,8 +68,8 @@ ORVN_API(void) ORVN_GetChannelInfo(int32_t language, int32_t* channelsInUse, int
   SetLastError(ORVN_OK);
 }
 
-ORVN_API(void) ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels,
-                                     int32_t* channelLimit) noexcept {
+ORVN_API(void)
+ORVN_GetChannelInfoEx(int32_t language, int32_t speaker, int32_t* openChannels, int32_t* channelLimit) noexcept {
   if (ValidateVoice(language, speaker) != ORVN_OK) return;
   if (openChannels == nullptr || channelLimit == nullptr) {
     Fail(ORVN_ERR_INVALID_ARG);

@@ -13,13 +13,14 @@ bool IsUp(int32_t from, int32_t to) { return from == 8000 && to == 16000; }
 
 }  // namespace
 
-ORVN_API(int32_t) ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate) noexcept {
+ORVN_API(int32_t)
+ORVN_ConvSamplingRate(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate) noexcept {
   return ORVN_ConvSamplingRateBuf(count, in, out, srcRate, dstRate, 0, nullptr);
 }
 
-ORVN_API(int32_t) ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* out, int32_t srcRate,
-                                           int32_t dstRate, int32_t continueFlag,
-                                           ORVN_ConvSamplingRateState* state) noexcept {
+ORVN_API(int32_t)
+ORVN_ConvSamplingRateBuf(int32_t count, int16_t* in, int16_t* out, int32_t srcRate, int32_t dstRate,
+                         int32_t continueFlag, ORVN_ConvSamplingRateState* state) noexcept {
   if (!IsDown(srcRate, dstRate) && !IsUp(srcRate, dstRate)) return ORVN_ERR_INVALID_ARG;
   // The result is count / 2 or 2 * count whatever the count; a count of 0
   // or less converts nothing and touches neither array nor the state.

@@ -61,13 +61,13 @@ void api::UnloadEffectDatabase(int32_t language) {
   entry.effectDatabase.Set(0);
 }
 
-ORVN_API(int32_t) ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason,
-                                    int32_t* faultLine) noexcept {
+ORVN_API(int32_t)
+ORVN_LoadUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) noexcept {
   return api::LoadDictionary(channel, path, entriesOrReason, faultLine);
 }
 
-ORVN_API(int32_t) ORVN_ChangeUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason,
-                                      int32_t* faultLine) noexcept {
+ORVN_API(int32_t)
+ORVN_ChangeUserDict(ORVN_CHANNEL channel, const char* path, int32_t* entriesOrReason, int32_t* faultLine) noexcept {
   return LoadWith<&EngineOps::changeDict>(channel, path, entriesOrReason, faultLine);
 }
 
@@ -79,10 +79,13 @@ ORVN_API(void) ORVN_RegisterUserDict(const char* path) noexcept {
   g_registeredDictionary.registered.store(1, std::memory_order_release);
 }
 
-ORVN_API(void) ORVN_DeleteUserDict(void) noexcept { g_registeredDictionary.registered.store(0, std::memory_order_release); }
+ORVN_API(void) ORVN_DeleteUserDict(void) noexcept {
+  g_registeredDictionary.registered.store(0, std::memory_order_release);
+}
 
-ORVN_API(int32_t) ORVN_LoadUserEffDB(int32_t language, const char* effectPath, const char* indexPath, int32_t mode,
-                                     int32_t option) noexcept {
+ORVN_API(int32_t)
+ORVN_LoadUserEffDB(int32_t language, const char* effectPath, const char* indexPath, int32_t mode,
+                   int32_t option) noexcept {
   if (int32_t check = ValidateLanguage(language); check != ORVN_OK) return check;
   if (IsNullOrEmpty(effectPath) || IsNullOrEmpty(indexPath)) return Fail(ORVN_ERR_INVALID_ARG);
   if (mode < 0 || mode >= kEffectModes) return Fail(ORVN_ERR_INVALID_ARG);

@@ -83,23 +83,23 @@ int32_t SynthesizeToFile(Reading reading, int32_t language, int32_t speaker, int
 
 }  // namespace
 
-ORVN_API(int32_t) ORVN_TextToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
-                                  int32_t samplingRate, const char* text, const char* fileName,
-                                  const char* attributes, const char* dictionary) noexcept {
+ORVN_API(int32_t)
+ORVN_TextToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding, int32_t samplingRate,
+                const char* text, const char* fileName, const char* attributes, const char* dictionary) noexcept {
   return SynthesizeToFile(Reading::kText, language, speaker, fileType, encoding, samplingRate, text, fileName,
                           attributes, dictionary);
 }
 
-ORVN_API(int32_t) ORVN_NameToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
-                                  int32_t samplingRate, const char* text, const char* fileName,
-                                  const char* attributes) noexcept {
+ORVN_API(int32_t)
+ORVN_NameToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding, int32_t samplingRate,
+                const char* text, const char* fileName, const char* attributes) noexcept {
   return SynthesizeToFile(Reading::kName, language, speaker, fileType, encoding, samplingRate, text, fileName,
                           attributes, nullptr);
 }
 
-ORVN_API(int32_t) ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding,
-                                 int32_t samplingRate, const char* text, const char* fileName,
-                                 const char* attributes) noexcept {
+ORVN_API(int32_t)
+ORVN_SMSToFile(int32_t language, int32_t speaker, int32_t fileType, int32_t encoding, int32_t samplingRate,
+               const char* text, const char* fileName, const char* attributes) noexcept {
   return SynthesizeToFile(Reading::kSms, language, speaker, fileType, encoding, samplingRate, text, fileName,
                           attributes, nullptr);
 }

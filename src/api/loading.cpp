@@ -89,8 +89,8 @@ ORVN_API(int32_t) ORVN_LoadEngine(int32_t language, const char* databasePath, ui
   return loaded > 0 ? 0 : kNothingLoaded;
 }
 
-ORVN_API(int32_t) ORVN_LoadEngineEx(int32_t language, int32_t speaker, const char* databasePath,
-                                    uint32_t loadOption) noexcept {
+ORVN_API(int32_t)
+ORVN_LoadEngineEx(int32_t language, int32_t speaker, const char* databasePath, uint32_t loadOption) noexcept {
   if (int32_t check = CheckVoiceIndex(language, speaker); check != ORVN_OK) return check;
   VoiceSlot& slot = SlotAt(language, speaker);
   if (slot.loaded.Get() == 1) {

@@ -2,8 +2,9 @@
 // needs no initialisation; of the library state it touches only the last
 // error, and it answers 0 (done) or 1 (refused, the reason in the last
 // error).
-#include "audio/formats.h"
 #include "audio/mixer.h"
+
+#include "audio/formats.h"
 #include "core/checks.h"
 #include "core/library.h"
 #include "platform/files.h"
@@ -23,8 +24,9 @@ int32_t Refuse(int32_t code) {
 
 }  // namespace
 
-ORVN_API(int32_t) ORVN_AudioMixer(const char* firstFile, const char* secondFile, const char* outputFile,
-                                  int32_t samplingRate, int32_t fileType, int32_t encoding, int32_t mode) noexcept {
+ORVN_API(int32_t)
+ORVN_AudioMixer(const char* firstFile, const char* secondFile, const char* outputFile, int32_t samplingRate,
+                int32_t fileType, int32_t encoding, int32_t mode) noexcept {
   if (IsNullOrEmpty(firstFile) || IsNullOrEmpty(secondFile) || IsNullOrEmpty(outputFile)) {
     return Refuse(ORVN_ERR_INVALID_ARG);
   }

@@ -99,11 +99,15 @@ ORVN_API(int32_t) ORVN_GetTextFormat(ORVN_CHANNEL channel) noexcept {
 ORVN_API(int32_t) ORVN_SetCharSet(ORVN_CHANNEL channel, int32_t value) noexcept {
   return SetByteOption<&E::setCharSet, &O::charSet>(channel, value);
 }
-ORVN_API(int32_t) ORVN_GetCharSet(ORVN_CHANNEL channel) noexcept { return GetByteOption<&E::getCharSet, &O::charSet>(channel); }
+ORVN_API(int32_t) ORVN_GetCharSet(ORVN_CHANNEL channel) noexcept {
+  return GetByteOption<&E::getCharSet, &O::charSet>(channel);
+}
 ORVN_API(int32_t) ORVN_SetLipSync(ORVN_CHANNEL channel, int32_t value) noexcept {
   return SetByteOption<&E::setLipSync, &O::lipSync>(channel, value);
 }
-ORVN_API(int32_t) ORVN_GetLipSync(ORVN_CHANNEL channel) noexcept { return GetByteOption<&E::getLipSync, &O::lipSync>(channel); }
+ORVN_API(int32_t) ORVN_GetLipSync(ORVN_CHANNEL channel) noexcept {
+  return GetByteOption<&E::getLipSync, &O::lipSync>(channel);
+}
 ORVN_API(int32_t) ORVN_SetHighLight(ORVN_CHANNEL channel, int32_t value) noexcept {
   return SetByteOption<&E::setHighLight, &O::highlight>(channel, value);
 }

@@ -34,9 +34,7 @@ int32_t PlaybackRate() { return g_library.playbackRate.load(std::memory_order_re
 void SetPlaybackRate(int32_t rate) { g_library.playbackRate.store(rate, std::memory_order_relaxed); }
 
 bool DictionaryRegistered() { return g_registeredDictionary.registered.load(std::memory_order_acquire) != 0; }
-void RegisteredDictionaryPath(char* path, size_t size) {
-  std::snprintf(path, size, "%s", g_registeredDictionary.path);
-}
+void RegisteredDictionaryPath(char* path, size_t size) { std::snprintf(path, size, "%s", g_registeredDictionary.path); }
 
 void ReadVoiceInfo(int32_t language, int32_t speaker, ORVN_DbInfo* info) { api::ReadDbInfo(language, speaker, info); }
 ORVN_CHANNEL OpenChannel(void* userData, ORVN_SynthesisCallback callback, int32_t language, int32_t speaker) {
@@ -62,8 +60,9 @@ void CloseChannel(ORVN_CHANNEL channel) { api::DeleteChannel(channel); }
 static_assert(std::is_same_v<ORVN_NotifyCallback, platform::NotifyCallback>, "one callback shape");
 static_assert(std::is_same_v<ORVN_MessageBoxHandler, platform::MessageBoxHandler>, "one handler shape");
 
-ORVN_API(int32_t) ORVN_PlayTTS(ORVN_WINDOW window, uint32_t message, const char* text, const char* attributeTag,
-                               int32_t language, int32_t speaker) noexcept {
+ORVN_API(int32_t)
+ORVN_PlayTTS(ORVN_WINDOW window, uint32_t message, const char* text, const char* attributeTag, int32_t language,
+             int32_t speaker) noexcept {
   return playback::StartPlayback(window, message, text, attributeTag, language, speaker);
 }
 

@@ -55,9 +55,12 @@ Converted CopyText(const char* text) {
 // into the working copy is enough then.
 Converted ConvertForEngine(int32_t language, const Converted& copy, const char** send, size_t* length) {
   switch (language) {
-    case ORVN_KOREAN: return text::Utf8ToKorean(copy.bytes.get());
-    case ORVN_CHINESE: return text::Utf8ToChinese(copy.bytes.get());
-    case ORVN_JAPANESE: return text::Utf8ToJapanese(copy.bytes.get());
+    case ORVN_KOREAN:
+      return text::Utf8ToKorean(copy.bytes.get());
+    case ORVN_CHINESE:
+      return text::Utf8ToChinese(copy.bytes.get());
+    case ORVN_JAPANESE:
+      return text::Utf8ToJapanese(copy.bytes.get());
     default: {
       const bool bom = copy.length >= 3 && std::memcmp(copy.bytes.get(), "\xEF\xBB\xBF", 3) == 0;
       *send = copy.bytes.get() + (bom ? 3 : 0);
@@ -69,9 +72,12 @@ Converted ConvertForEngine(int32_t language, const Converted& copy, const char**
 
 int32_t SpeakAs(const EngineOps& engine, Reading reading, ORVN_CHANNEL channel, const char* text, int32_t mode) {
   switch (reading) {
-    case Reading::kName: return engine.speakName(channel, text, mode);
-    case Reading::kSms: return engine.speakSms(channel, text, mode);
-    default: return engine.speak(channel, text, mode);
+    case Reading::kName:
+      return engine.speakName(channel, text, mode);
+    case Reading::kSms:
+      return engine.speakSms(channel, text, mode);
+    default:
+      return engine.speak(channel, text, mode);
   }
 }
 

@@ -134,8 +134,12 @@ int32_t ORVN_CDECL FileOutputCallback(void* userData, ORVN_PcmChunk* chunk) {
       // Signed in AU files, unsigned (offset 128) in WAV and headerless ones.
       (au ? EncodeLinear8 : EncodeLinear8Unsigned)(samples, count, out);
       break;
-    case kMuLaw: EncodeMuLaw(samples, count, out); break;
-    case kALaw: EncodeALaw(samples, count, out); break;
+    case kMuLaw:
+      EncodeMuLaw(samples, count, out);
+      break;
+    case kALaw:
+      EncodeALaw(samples, count, out);
+      break;
     case kVoxAdpcm: {
       int16_t* work = writable();  // the VOX coder shifts its input in place
       if (work == nullptr) return 0;

@@ -1,12 +1,12 @@
 // The audio mixer: two files of one kind appended in either order, or mixed
 // sample by sample with the second repeated or cut to the first's length.
+#include "audio/mixer.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#include "audio/mixer.h"
 
 #include "audio/byte_order.h"
 #include "audio/owned.h"
@@ -57,8 +57,8 @@ int32_t LocateData(int32_t fileType, Input& first, Input& second) {
       return ORVN_ERR_FORMAT_MISMATCH;
     }
     // The fmt chunk's cbSize comes before the data chunk head.
-    const long data = static_cast<long>(HasCbSize(GetLe16(a + kWaveFormatTagAt)) ? kLongestWaveHeader
-                                                                                  : kShortestWaveHeader);
+    const long data =
+        static_cast<long>(HasCbSize(GetLe16(a + kWaveFormatTagAt)) ? kLongestWaveHeader : kShortestWaveHeader);
     if (first.size < data || second.size < data) return ORVN_ERR_FILE_OPEN;
     first.dataStart = second.dataStart = data;
   } else {

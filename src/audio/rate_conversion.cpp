@@ -130,4 +130,3 @@ void DecimateAverage3(const int16_t* in, size_t n, int16_t* out, const RatePlan&
 }
 
 }  // namespace orven::audio
-

@@ -31,8 +31,7 @@ bool HasAuForm(int32_t encoding) { return encoding >= kLinear16 && encoding <= k
 
 }  // namespace
 
-size_t BuildWaveHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint16_t channels,
-                       uint8_t* header) {
+size_t BuildWaveHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint16_t channels, uint8_t* header) {
   if (!HasWaveForm(encoding)) return 0;
   const WaveFormat& format = kWaveFormats[encoding];
   const bool withCbSize = format.fmtChunkBytes == 18;
@@ -60,8 +59,7 @@ size_t BuildWaveHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize
   return length;
 }
 
-size_t BuildAuHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint32_t channels,
-                     uint8_t* header) {
+size_t BuildAuHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint32_t channels, uint8_t* header) {
   if (!HasAuForm(encoding)) return 0;
   std::memcpy(header, ".snd", 4);
   PutBe32(header + 4, static_cast<uint32_t>(kAuHeaderBytes));

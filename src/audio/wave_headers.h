@@ -16,7 +16,7 @@ inline constexpr size_t kWaveFormatTagAt = 20;
 inline constexpr size_t kWaveBitsPerSampleAt = 34;
 inline constexpr size_t kCbSizeBytes = 2;
 inline constexpr size_t kDataChunkHead = 8;
-inline constexpr size_t kShortestWaveHeader = kWaveFormatPart + kDataChunkHead;  // 44
+inline constexpr size_t kShortestWaveHeader = kWaveFormatPart + kDataChunkHead;   // 44
 inline constexpr size_t kLongestWaveHeader = kShortestWaveHeader + kCbSizeBytes;  // 46
 // The format tags whose fmt chunk carries cbSize.
 inline constexpr bool HasCbSize(uint16_t formatTag) { return formatTag == 6 || formatTag == 7; }
@@ -29,9 +29,7 @@ inline constexpr size_t kAuFieldsCompared[] = {0, 12, 16, 20};  // magic, encodi
 // The header bytes for a stream of `dataSize` data bytes; 0 (nothing
 // written) when the container has no header for the encoding. `header`
 // holds kLongestWaveHeader (WAV) or kAuHeaderBytes (AU) bytes.
-size_t BuildWaveHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint16_t channels,
-                       uint8_t* header);
-size_t BuildAuHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint32_t channels,
-                     uint8_t* header);
+size_t BuildWaveHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint16_t channels, uint8_t* header);
+size_t BuildAuHeader(int32_t encoding, int32_t samplingRate, uint32_t dataSize, uint32_t channels, uint8_t* header);
 
 }  // namespace orven::audio

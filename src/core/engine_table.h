@@ -49,8 +49,6 @@ extern LanguageEntry g_engineTable[ORVN_LANGUAGE_COUNT];
 
 // Indexes must have passed the range checks.
 inline LanguageEntry& LanguageAt(int32_t language) { return g_engineTable[language]; }
-inline VoiceSlot& SlotAt(int32_t language, int32_t speaker) {
-  return g_engineTable[language].speakers[speaker];
-}
+inline VoiceSlot& SlotAt(int32_t language, int32_t speaker) { return g_engineTable[language].speakers[speaker]; }
 
 }  // namespace orven

@@ -24,12 +24,12 @@ int32_t PitchWithoutSpeaker(int32_t /*speaker*/, int32_t* out1, int32_t* out2) {
 
 const EngineOps kEngines[ORVN_LANGUAGE_COUNT] = {
     {ORVN_ENGINE_COMMON_OPS(ORVN_OPS_KOR_) KoreanCreate, GetPitchDefault, NameToSpeech, SMSToSpeech},
-    {ORVN_ENGINE_COMMON_OPS(ORVN_OPS_ENG_) PlainCreate<CreateEngTTSThread>,
-     PitchWithoutSpeaker<GetEngPitchDefault>, nullptr, nullptr},
-    {ORVN_ENGINE_COMMON_OPS(ORVN_OPS_CHI_) PlainCreate<CreateChiTTSThread>,
-     PitchWithoutSpeaker<GetChiPitchDefault>, nullptr, nullptr},
-    {ORVN_ENGINE_COMMON_OPS(ORVN_OPS_JAP_) PlainCreate<CreateJapTTSThread>,
-     PitchWithoutSpeaker<GetJapPitchDefault>, nullptr, nullptr},
+    {ORVN_ENGINE_COMMON_OPS(ORVN_OPS_ENG_) PlainCreate<CreateEngTTSThread>, PitchWithoutSpeaker<GetEngPitchDefault>,
+     nullptr, nullptr},
+    {ORVN_ENGINE_COMMON_OPS(ORVN_OPS_CHI_) PlainCreate<CreateChiTTSThread>, PitchWithoutSpeaker<GetChiPitchDefault>,
+     nullptr, nullptr},
+    {ORVN_ENGINE_COMMON_OPS(ORVN_OPS_JAP_) PlainCreate<CreateJapTTSThread>, PitchWithoutSpeaker<GetJapPitchDefault>,
+     nullptr, nullptr},
 };
 
 }  // namespace

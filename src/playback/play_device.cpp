@@ -118,13 +118,8 @@ DeviceHandle PlayDeviceOpen(int32_t rate) {
   // the wave-out service itself would refuse it.
   g_ring.slotTime = rate > 0 ? static_cast<int32_t>(16000000LL / (2LL * rate)) : 0;
 
-  const platform::WaveFormat format = {platform::kFormatPcm,
-                                       1,
-                                       static_cast<uint32_t>(rate),
-                                       static_cast<uint32_t>(2LL * rate),
-                                       2,
-                                       16,
-                                       0};
+  const platform::WaveFormat format = {
+      platform::kFormatPcm, 1, static_cast<uint32_t>(rate), static_cast<uint32_t>(2LL * rate), 2, 16, 0};
   // A ring left behind by a failed close may still be in the hands of its
   // device: it is given up rather than freed.
   for (int32_t i = 0; i < kSlotCount; ++i) {

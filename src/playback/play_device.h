@@ -39,8 +39,7 @@ void PlayDeviceDrain();
 // The text for a wave-out result code.
 void PlayDeviceErrorText(uint32_t code, char* text, size_t size);
 // The device's notices: counts finished slots.
-void PlayDeviceDoneProc(DeviceHandle device, uint32_t message, uintptr_t instance, uintptr_t first,
-                        uintptr_t second);
+void PlayDeviceDoneProc(DeviceHandle device, uint32_t message, uintptr_t instance, uintptr_t first, uintptr_t second);
 
 // Test seams: the wave-out service and the sleep the layer uses (null puts
 // back the platform's), and a look at the ring's counters.

@@ -200,9 +200,12 @@ inline size_t CheckedSequence(const unsigned char* p, uint32_t& unit) {
   for (size_t k = 1; k < length; ++k) {
     if (!IsContinuation(p[k])) return 0;
   }
-  if (length == 2) unit = ((b0 & 0x1F) << 6) | (p[1] & 0x3Fu);
-  else if (length == 3) unit = ((b0 & 0x0F) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-  else unit = kReplacement;
+  if (length == 2)
+    unit = ((b0 & 0x1F) << 6) | (p[1] & 0x3Fu);
+  else if (length == 3)
+    unit = ((b0 & 0x0F) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+  else
+    unit = kReplacement;
   return length;
 }
 
@@ -216,7 +219,7 @@ constexpr uint32_t kKoreanSingles = kIndexSlots;
 uint16_t g_korean[kKoreanSingles + 256];
 
 const uint16_t* KoreanTable() {
-  return BuildOnce(g_korean, [](uint16_t (&t)[kKoreanSingles + 256]) {
+  return BuildOnce(g_korean, [](uint16_t(&t)[kKoreanSingles + 256]) {
     for (uint32_t cp = 0; cp < 0x10000; ++cp) {
       const uint32_t index = cp - kHangulFirst;
       t[SequenceIndex(ThreeByteForm(cp))] = index < kHangulCount ? StoreOrder(kHangulCp949[index]) : kSpace;
@@ -228,10 +231,10 @@ const uint16_t* KoreanTable() {
 // One bit per position of a 64-byte block (bit k for byte k): the classes
 // the Korean walk and its check need.
 struct Classes {
-  uint64_t high = 0;   // 80..FF
-  uint64_t cont = 0;   // 80..BF
-  uint64_t fromE0 = 0; // E0..FF
-  uint64_t lead3 = 0;  // E0..EF
+  uint64_t high = 0;    // 80..FF
+  uint64_t cont = 0;    // 80..BF
+  uint64_t fromE0 = 0;  // E0..FF
+  uint64_t lead3 = 0;   // E0..EF
 };
 
 #if ORVEN_TEXT_SSE2
@@ -248,9 +251,9 @@ ORVEN_INLINE void Classify16(const unsigned char* p, int shift, Classes& c) {
   c.high |= Mask16(x, shift);
   c.cont |= Mask16(_mm_cmplt_epi8(x, _mm_set1_epi8(-64)), shift);
   c.fromE0 |= Mask16(_mm_cmpgt_epi8(x, _mm_set1_epi8(-33)), shift);
-  c.lead3 |= Mask16(_mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xF0))),
-                                   _mm_set1_epi8(static_cast<char>(0xE0))),
-                    shift);
+  c.lead3 |= Mask16(
+      _mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(static_cast<char>(0xF0))), _mm_set1_epi8(static_cast<char>(0xE0))),
+      shift);
 }
 
 ORVEN_INLINE Classes Classify(const unsigned char* p) {
@@ -353,10 +356,10 @@ Converted Utf8ToKorean(const char* text) {
   const uint16_t* table = KoreanTable();
   const size_t capacity = KoreanCapacity(length);
   ChunkedCopy copy(text, b.copy, length);
-  size_t at = 0;       // block start
+  size_t at = 0;  // block start
   size_t o = 0;
-  uint64_t owed = 0;   // positions of this block owed by leads in the one before
-  uint64_t inside = 0; // positions of this block inside a three-byte sequence
+  uint64_t owed = 0;    // positions of this block owed by leads in the one before
+  uint64_t inside = 0;  // positions of this block inside a three-byte sequence
   while (copy.Next()) {
     const size_t reach = copy.Reach();
     for (; copy.Last() ? at < length : at + 64 <= reach; at += 64) {
@@ -432,7 +435,7 @@ namespace {
 // the conversion knows about it.
 struct UnitTable {
   const uint16_t* entries;
-  bool asciiItself;  // units 01..7F give themselves, one byte each
+  bool asciiItself;      // units 01..7F give themselves, one byte each
   bool zeroOnlyAtUnit0;  // no unit but U+0000 gives a zero byte, and U+0000 gives the one byte 00
 };
 
@@ -459,9 +462,8 @@ UnitTable MakeUnitTable(uint16_t (&t)[kIndexSlots], Entry entry) {
 // Units below U+0100 stand for themselves; the table is not consulted for
 // them. Otherwise FF FF passes on like any two-byte code.
 const UnitTable& ChineseUnits() {
-  static const UnitTable kTable = MakeUnitTable(g_chinese, [](uint32_t u) -> uint32_t {
-    return u <= 0xFF ? u : ChineseTable()[u];
-  });
+  static const UnitTable kTable =
+      MakeUnitTable(g_chinese, [](uint32_t u) -> uint32_t { return u <= 0xFF ? u : ChineseTable()[u]; });
   return kTable;
 }
 
@@ -585,7 +587,8 @@ ORVEN_INLINE size_t ThreeByteRun(const unsigned char* p, const RunPattern& r) {
   // A branch rather than a data dependency: in running text the whole run
   // is the rule, and the prediction lets the next block's loads start at
   // once, before this block's are checked.
-  if (_mm_movemask_epi8(_mm_and_si128(_mm_and_si128(a, b), c)) == 0xFFFF) [[likely]] return 16;
+  if (_mm_movemask_epi8(_mm_and_si128(_mm_and_si128(a, b), c)) == 0xFFFF) [[likely]]
+    return 16;
   const uint64_t fit = Mask16(a, 0) | Mask16(b, 16) | Mask16(c, 32);
   return LowestBit(~fit) / 3;
 }

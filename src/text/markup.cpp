@@ -64,8 +64,8 @@ long long Walk(const unsigned char* in, size_t length, unsigned char* out) {
     // block's search.
     while (!found && i + 16 <= length) {
       const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-      const auto marks = static_cast<unsigned>(
-          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, opens), _mm_cmpeq_epi8(x, closes))));
+      const auto marks =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, opens), _mm_cmpeq_epi8(x, closes))));
       if (!inTag && out != nullptr) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), x);
       if (marks != 0) {
         const auto run = static_cast<size_t>(std::countr_zero(marks));

@@ -29,17 +29,14 @@
 #include <emmintrin.h>
 #endif
 
-
 namespace orven::audio {
 namespace {
 
 // RECONST: log2 of the inverse quantizer's normalized output (units of 2^-7)
 // for each code I; |I| = 0 gives -2048, whose antilog is 0.
-constexpr int16_t kDqln[16] = {-2048, 4,   135, 213, 273, 323, 373, 425,
-                               425,   373, 323, 273, 213, 135, 4,   -2048};
+constexpr int16_t kDqln[16] = {-2048, 4, 135, 213, 273, 323, 373, 425, 425, 373, 323, 273, 213, 135, 4, -2048};
 // FUNCTW: W(I), the scale factor multiplier (units of 2^-4).
-static const int16_t kW[16] = {-12,  18,  41,  64,  112, 198, 355, 1122,
-                               1122, 355, 198, 112, 64,  41,  18,  -12};
+static const int16_t kW[16] = {-12, 18, 41, 64, 112, 198, 355, 1122, 1122, 355, 198, 112, 64, 41, 18, -12};
 // FUNCTF: F(I), already shifted left by 9 as FILTA takes it.
 static const int16_t kF[16] = {0,      0,      0,      1 << 9, 1 << 9, 1 << 9, 3 << 9, 7 << 9,
                                7 << 9, 3 << 9, 1 << 9, 1 << 9, 1 << 9, 0,      0,      0};
@@ -52,7 +49,8 @@ struct BStepRows {
 constexpr BStepRows MakeBStepRows() {
   BStepRows t{};
   for (int code = 0; code < 16; ++code) {
-    for (int k = 0; k < 8; ++k) t.lane[code][k] = static_cast<int16_t>(((code + 1) & 15) < 2 ? 0 : code < 8 ? 128 : -128);
+    for (int k = 0; k < 8; ++k)
+      t.lane[code][k] = static_cast<int16_t>(((code + 1) & 15) < 2 ? 0 : code < 8 ? 128 : -128);
   }
   return t;
 }
@@ -242,8 +240,7 @@ struct VectorState {
   const __m128i zero = _mm_setzero_si128();
   const __m128i anSign = _mm_srai_epi16(coef, 15);
   const __m128i shifted = _mm_srai_epi16(coef, 2);
-  const __m128i anMag =
-      _mm_and_si128(_mm_sub_epi16(_mm_xor_si128(shifted, anSign), anSign), _mm_set1_epi16(8191));
+  const __m128i anMag = _mm_and_si128(_mm_sub_epi16(_mm_xor_si128(shifted, anSign), anSign), _mm_set1_epi16(8191));
   const __m128i bitsLo = _mm_castps_si128(_mm_cvtepi32_ps(_mm_unpacklo_epi16(anMag, zero)));
   const __m128i bitsHi = _mm_castps_si128(_mm_cvtepi32_ps(_mm_unpackhi_epi16(anMag, zero)));
   // Biased exponent << 5 | five fraction bits: at most 139 * 32 + 31.
@@ -256,20 +253,19 @@ struct VectorState {
   const __m128i srExp = _mm_and_si128(_mm_srli_epi16(values, 6), _mm_set1_epi16(15));
   const __m128i srSign = _mm_srai_epi16(_mm_slli_epi16(values, 5), 15);
 
-  const __m128i wanMant =
-      _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(srMant, anMant), _mm_set1_epi16(48)), 4);
+  const __m128i wanMant = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(srMant, anMant), _mm_set1_epi16(48)), 4);
   // Biased exponent of 2^(AnEXP + SRnEXP - 19): AnEXP + SRnEXP + 108, with
   // AnEXP = (fields >> 5) - 126.
   const __m128i scale = _mm_add_epi16(biased, _mm_sub_epi16(srExp, _mm_set1_epi16(18)));
   const __m128i mask = _mm_set1_epi32(32767);
-  const __m128i magLo = _mm_and_si128(
-      _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(wanMant, zero)),
-                                  _mm_castsi128_ps(_mm_slli_epi32(_mm_unpacklo_epi16(scale, zero), 23)))),
-      mask);
-  const __m128i magHi = _mm_and_si128(
-      _mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(wanMant, zero)),
-                                  _mm_castsi128_ps(_mm_slli_epi32(_mm_unpackhi_epi16(scale, zero), 23)))),
-      mask);
+  const __m128i magLo =
+      _mm_and_si128(_mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(wanMant, zero)),
+                                                _mm_castsi128_ps(_mm_slli_epi32(_mm_unpacklo_epi16(scale, zero), 23)))),
+                    mask);
+  const __m128i magHi =
+      _mm_and_si128(_mm_cvttps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(wanMant, zero)),
+                                                _mm_castsi128_ps(_mm_slli_epi32(_mm_unpackhi_epi16(scale, zero), 23)))),
+                    mask);
   // Each product's sign as a factor +-1 (0 in lanes 6 and 7, which ACCUM
   // leaves out), applied by the multiply-add that starts the sum: the
   // magnitudes are below 2^15, so their 32-bit lanes read as a 16-bit
@@ -469,9 +465,7 @@ AdpcmState G721InitialState() {
   return s;
 }
 
-uint8_t G721EncodeSample(AdpcmState& state, int16_t sample) {
-  return static_cast<uint8_t>(EncodeOne(state, sample));
-}
+uint8_t G721EncodeSample(AdpcmState& state, int16_t sample) { return static_cast<uint8_t>(EncodeOne(state, sample)); }
 
 int16_t G721DecodeSample(AdpcmState& state, uint8_t code) { return DecodeOne(state, code & 15); }
 

@@ -22,20 +22,20 @@ namespace orven::audio {
 // DQ1..DQ6 and SR1..SR2 hold its 11-bit floating format (bit 10 sign, bits
 // 6-9 exponent, bits 0-5 mantissa).
 struct AdpcmState {
-  int32_t yl;      // YL, locked quantizer scale factor (19 bits)
-  int16_t yu;      // YU, unlocked scale factor (13 bits, 544..5120)
-  int16_t dms;     // DMS, short-term average of F(I)
-  int16_t dml;     // DML, long-term average of F(I)
-  int16_t ap;      // AP, speed control (10 bits)
-  int16_t a1;      // A1, A2: pole predictor coefficients
+  int32_t yl;   // YL, locked quantizer scale factor (19 bits)
+  int16_t yu;   // YU, unlocked scale factor (13 bits, 544..5120)
+  int16_t dms;  // DMS, short-term average of F(I)
+  int16_t dml;  // DML, long-term average of F(I)
+  int16_t ap;   // AP, speed control (10 bits)
+  int16_t a1;   // A1, A2: pole predictor coefficients
   int16_t a2;
-  int16_t b[6];    // B1..B6: zero predictor coefficients
-  int16_t pk1;     // PK1, PK2: signs of the two previous partial
-  int16_t pk2;     //   reconstructions (1 negative)
-  int16_t dq[6];   // DQ1..DQ6: previous quantized differences, floating
-  int16_t sr1;     // SR1, SR2: previous reconstructed signals, floating
+  int16_t b[6];   // B1..B6: zero predictor coefficients
+  int16_t pk1;    // PK1, PK2: signs of the two previous partial
+  int16_t pk2;    //   reconstructions (1 negative)
+  int16_t dq[6];  // DQ1..DQ6: previous quantized differences, floating
+  int16_t sr1;    // SR1, SR2: previous reconstructed signals, floating
   int16_t sr2;
-  uint8_t td;      // TD, tone detect flag
+  uint8_t td;  // TD, tone detect flag
 };
 
 // The reset state: YL 34816, YU 544, DQn and SRn 32 (+0 in the floating

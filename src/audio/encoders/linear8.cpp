@@ -1,7 +1,6 @@
 // 8-bit linear array encoders, signed and unsigned.
 #include "audio/encoders/linear8.h"
 
-
 namespace orven::audio {
 
 void EncodeLinear8(const int16_t* samples, size_t count, uint8_t* out) {

@@ -3,15 +3,14 @@
 
 #include <array>
 
-
 namespace orven::audio {
 namespace {
 
 // The format's step sizes: each about 1.1 times the one before.
-constexpr std::array<int16_t, 49> kStepSizes = {
-    16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,  45,   50,   55,   60,   66,   73,
-    80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209, 230,  253,  279,  307,  337,  371,
-    408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552};
+constexpr std::array<int16_t, 49> kStepSizes = {16,  17,  19,  21,  23,  25,   28,   31,   34,   37,  41,  45,  50,
+                                                55,  60,  66,  73,  80,  88,   97,   107,  118,  130, 143, 157, 173,
+                                                190, 209, 230, 253, 279, 307,  337,  371,  408,  449, 494, 544, 598,
+                                                658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552};
 constexpr int32_t kLastIndex = static_cast<int32_t>(kStepSizes.size()) - 1;
 
 // Step index change by the code's three magnitude bits: small codes shrink

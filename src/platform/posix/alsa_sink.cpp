@@ -22,13 +22,31 @@ constexpr unsigned kLatencyMicroseconds = 100000;
 // than its latency is cut off at close.
 constexpr int32_t kFinishGraceMs = 1000;
 
-#define ORVN_ALSA_FUNCTIONS(X)                                                                         \
-  X(snd_pcm_open) X(snd_pcm_close) X(snd_pcm_set_params) X(snd_pcm_get_params) X(snd_pcm_writei)       \
-  X(snd_pcm_recover) X(snd_pcm_wait) X(snd_pcm_pause) X(snd_pcm_drop) X(snd_pcm_prepare) X(snd_pcm_delay) \
-  X(snd_pcm_state) X(snd_pcm_start) X(snd_pcm_sw_params_malloc) X(snd_pcm_sw_params_free)              \
-  X(snd_pcm_sw_params_current) X(snd_pcm_sw_params_set_start_threshold) X(snd_pcm_sw_params)          \
-  X(snd_pcm_hw_params_malloc) X(snd_pcm_hw_params_free) X(snd_pcm_hw_params_current)                  \
+// clang-format off
+#define ORVN_ALSA_FUNCTIONS(X) \
+  X(snd_pcm_open) \
+  X(snd_pcm_close) \
+  X(snd_pcm_set_params) \
+  X(snd_pcm_get_params) \
+  X(snd_pcm_writei) \
+  X(snd_pcm_recover) \
+  X(snd_pcm_wait) \
+  X(snd_pcm_pause) \
+  X(snd_pcm_drop) \
+  X(snd_pcm_prepare) \
+  X(snd_pcm_delay) \
+  X(snd_pcm_state) \
+  X(snd_pcm_start) \
+  X(snd_pcm_sw_params_malloc) \
+  X(snd_pcm_sw_params_free) \
+  X(snd_pcm_sw_params_current) \
+  X(snd_pcm_sw_params_set_start_threshold) \
+  X(snd_pcm_sw_params) \
+  X(snd_pcm_hw_params_malloc) \
+  X(snd_pcm_hw_params_free) \
+  X(snd_pcm_hw_params_current) \
   X(snd_pcm_hw_params_can_pause)
+// clang-format on
 
 struct Alsa {
 #define ORVN_ALSA_MEMBER_(name) decltype(&::name) name = nullptr;
@@ -44,7 +62,7 @@ const Alsa& LoadAlsa() {
     void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return a;
     bool complete = true;
-#define ORVN_ALSA_RESOLVE_(name)                                          \
+#define ORVN_ALSA_RESOLVE_(name)                                       \
   a.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name)); \
   complete = complete && a.name != nullptr;
     ORVN_ALSA_FUNCTIONS(ORVN_ALSA_RESOLVE_)
@@ -77,8 +95,8 @@ class AlsaSink final : public AudioSink {
     if (paused) {
       // Without pausing support (or before the stream has started) the sink
       // is simply not fed: what ALSA holds plays out and the stream underruns.
-      hardwarePaused_ = canPause_ && alsa_.snd_pcm_state(pcm_) == SND_PCM_STATE_RUNNING &&
-                        alsa_.snd_pcm_pause(pcm_, 1) == 0;
+      hardwarePaused_ =
+          canPause_ && alsa_.snd_pcm_state(pcm_) == SND_PCM_STATE_RUNNING && alsa_.snd_pcm_pause(pcm_, 1) == 0;
     } else if (hardwarePaused_) {
       hardwarePaused_ = false;
       if (alsa_.snd_pcm_pause(pcm_, 0) != 0) alsa_.snd_pcm_prepare(pcm_);
@@ -114,11 +132,15 @@ uint32_t OpenResult(int error) {
   switch (-error) {
     case ENOENT:
     case ENODEV:
-    case ENXIO: return kMmBadDeviceId;
+    case ENXIO:
+      return kMmBadDeviceId;
     case EBUSY:
-    case EAGAIN: return kMmAllocated;
-    case ENOMEM: return kMmNoMemory;
-    default: return kMmError;
+    case EAGAIN:
+      return kMmAllocated;
+    case ENOMEM:
+      return kMmNoMemory;
+    default:
+      return kMmError;
   }
 }
 

@@ -1,6 +1,6 @@
-#include <cstdio>
-
 #include "platform/message_box.h"
+
+#include <cstdio>
 
 namespace orven::platform {
 

@@ -1,4 +1,6 @@
 // Threads and sleeping on POSIX.
+#include "platform/threads.h"
+
 #include <pthread.h>
 #include <time.h>
 
@@ -8,8 +10,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
-
-#include "platform/threads.h"
 
 namespace orven::platform {
 

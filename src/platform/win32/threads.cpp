@@ -1,9 +1,9 @@
 // Threads and sleeping on Windows.
+#include "platform/threads.h"
+
 #include <windows.h>
 
 #include <new>
-
-#include "platform/threads.h"
 
 namespace orven::platform {
 

@@ -1,12 +1,16 @@
 // The wave-out service on Windows: the system's own, or the null device.
+#include "platform/wave_out.h"
+
+// windows.h comes first: mmsystem.h uses its types.
+// clang-format off
 #include <windows.h>
 #include <mmsystem.h>
+// clang-format on
 
 #include <atomic>
 #include <cstddef>
 #include <cstring>
 
-#include "platform/wave_out.h"
 #include "platform/wave_stream.h"
 
 namespace orven::platform {
@@ -57,8 +61,7 @@ uint32_t Open(WaveOutHandle* device, uint32_t deviceId, const WaveFormat* format
   g_callback.store(callback);
   g_instance.store(instance);
   HWAVEOUT opened = nullptr;
-  const MMRESULT result =
-      waveOutOpen(&opened, deviceId, &system, reinterpret_cast<DWORD_PTR>(Forward), 0, flags);
+  const MMRESULT result = waveOutOpen(&opened, deviceId, &system, reinterpret_cast<DWORD_PTR>(Forward), 0, flags);
   if (result == MMSYSERR_NOERROR) *device = opened;
   return result;
 }
