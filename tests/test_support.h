@@ -24,6 +24,8 @@
 #include <tuple>
 #include <vector>
 
+#include "orven_api.h"
+
 namespace orven_test {
 
 #if defined(_WIN32)
@@ -55,6 +57,37 @@ class ScratchDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// The current directory moved for the length of a scope.
+struct CurrentDirectory {
+  explicit CurrentDirectory(const std::filesystem::path& to) { std::filesystem::current_path(to); }
+  ~CurrentDirectory() { std::filesystem::current_path(saved); }
+  const std::filesystem::path saved = std::filesystem::current_path();
+};
+
+// The tone voices of the tests (the shipped ones speak): speakers 0 (16 kHz), 1 (8 kHz), 9 (16 kHz). ORVEN_TEST_VOICES
+// when set, else the source tree's; absolute, drive letter included on Windows, so that a test may change the current
+// directory.
+inline std::string VoicesDir() {
+  const char* given = std::getenv("ORVEN_TEST_VOICES");
+  static const std::string dir = std::filesystem::absolute(given ? given : ORVEN_SOURCE_DIR "/tests/voices").string();
+  return dir;
+}
+
+// What a synthesis callback received: each chunk's byte count and the samples; `onChunk` runs inside the callback
+// with the number of chunks so far.
+struct Pcm {
+  std::vector<int32_t> chunks;
+  std::vector<int16_t> samples;
+  std::function<void(size_t)> onChunk;
+  static int32_t ORVN_CDECL Collect(void* self, ORVN_PcmChunk* chunk) {
+    auto* pcm = static_cast<Pcm*>(self);
+    pcm->chunks.push_back(chunk->byteCount);
+    pcm->samples.insert(pcm->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
+    if (pcm->onChunk) pcm->onChunk(pcm->chunks.size());
+    return 0;
+  }
 };
 
 inline Bytes ReadFile(const std::string& path) {

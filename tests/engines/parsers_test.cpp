@@ -227,39 +227,29 @@ TEST(JapaneseReading, NormalisesWidthsAndNumbers) {
   EXPECT_EQ(syn::ToKatakana(U'\u30a2'), U'\u30a2');
 }
 
-// 22050 Hz in, cut in pieces of `cut` samples, out at `rate` in chunks of `chunk` samples: what the sink received.
-struct Sink {
-  std::vector<int32_t> sizes;
-  std::vector<int16_t> samples;
-  static int32_t ORVN_CDECL Take(void* self, ORVN_PcmChunk* chunk) {
-    auto* s = static_cast<Sink*>(self);
-    s->sizes.push_back(chunk->byteCount / 2);
-    s->samples.insert(s->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
-    return 0;
-  }
-};
+// 22050 Hz in, cut in pieces of `cut` samples, out at `rate` in chunks of `chunk` samples: what the callback received.
 const std::vector<int16_t> kSweep = [] {
   std::vector<int16_t> input(22050);
   for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(8000 * std::sin(0.05 * i * (1 + i / 9e3)));
   return input;
 }();
-Sink Output(int32_t rate, size_t chunk, size_t cut, std::atomic<bool>* stop = nullptr) {
-  Sink sink;
+orven_test::Pcm Output(int32_t rate, size_t chunk, size_t cut, std::atomic<bool>* stop = nullptr) {
+  orven_test::Pcm pcm;
   syn::ChunkedOutput out;
-  EXPECT_TRUE(out.Open(22050, rate, chunk, {&Sink::Take, &sink, false, stop})) << rate << " Hz";
+  EXPECT_TRUE(out.Open(22050, rate, chunk, {&orven_test::Pcm::Collect, &pcm, false, stop})) << rate << " Hz";
   for (size_t at = 0; at < kSweep.size(); at += cut) out.Push(kSweep.data() + at, std::min(cut, kSweep.size() - at));
   out.Finish();
-  return sink;
+  return pcm;
 }
 
 // Chunks of exactly the size asked for, the last shorter; the stream does not depend on how the input was cut, and
 // keeps its duration.
 void ExpectChunksAndStream(int32_t rate, size_t chunk) {
-  const Sink whole = Output(rate, chunk, kSweep.size());
+  const orven_test::Pcm whole = Output(rate, chunk, kSweep.size());
   EXPECT_NEAR(static_cast<double>(whole.samples.size()), rate, 2) << rate << " Hz";
-  EXPECT_EQ(std::count(whole.sizes.begin(), whole.sizes.end() - 1, static_cast<int32_t>(chunk)),
-            whole.sizes.size() - 1);
-  EXPECT_LE(whole.sizes.back(), static_cast<int32_t>(chunk)) << rate << " Hz";
+  const auto bytes = static_cast<int32_t>(2 * chunk);
+  EXPECT_EQ(std::count(whole.chunks.begin(), whole.chunks.end() - 1, bytes), whole.chunks.size() - 1) << rate << " Hz";
+  EXPECT_LE(whole.chunks.back(), bytes) << rate << " Hz";
   for (size_t cut : {1u, 333u, 1081u})
     EXPECT_EQ(Output(rate, chunk, cut).samples, whole.samples) << rate << " Hz, cut " << cut;
 }
@@ -269,7 +259,7 @@ TEST(PcmOutput, ChunksAndStopsAtTheInputsRate) {
   ExpectChunksAndStream(22050, 1000);
   EXPECT_EQ(Output(22050, 1000, 100).samples, kSweep);
   std::atomic<bool> stop{true};
-  EXPECT_TRUE(Output(22050, 512, 1000, &stop).sizes.empty());
+  EXPECT_TRUE(Output(22050, 512, 1000, &stop).chunks.empty());
 }
 
 TEST(PcmOutput, ResampledChunksAndStreams) {

@@ -22,20 +22,11 @@ inline const Sample kSamples[] = {
     {"東京都庁に行きます。今日は良い天気ですね。", 19},
 };
 
-struct Audio {
-  std::vector<int16_t> samples;
-  std::vector<int32_t> chunks;  // byte counts
+struct Audio : Pcm {
   int32_t rate = 0;
   int32_t result = -999;
   double Seconds() const { return static_cast<double>(samples.size()) / rate; }
 };
-
-inline int32_t ORVN_CDECL Collect(void* self, ORVN_PcmChunk* chunk) {
-  auto* audio = static_cast<Audio*>(self);
-  audio->chunks.push_back(chunk->byteCount);
-  audio->samples.insert(audio->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
-  return 0;
-}
 
 // Speaks `text` (UTF-8) on a fresh channel; `setup` runs on the channel first.
 inline Audio Speak(int32_t language, int32_t speaker, const std::string& text,
@@ -44,7 +35,7 @@ inline Audio Speak(int32_t language, int32_t speaker, const std::string& text,
   ORVN_DbInfo db{};
   ORVN_GetDBInfo(language, speaker, &db);
   audio.rate = db.samplingRate;
-  ORVN_CHANNEL channel = ORVN_CreateThread(&audio, Collect, language, speaker);
+  ORVN_CHANNEL channel = ORVN_CreateThread(static_cast<Pcm*>(&audio), Pcm::Collect, language, speaker);
   EXPECT_NE(channel, nullptr) << kLanguageNames[language] << " speaker " << speaker;
   if (channel == nullptr) return audio;
   ORVN_SetCharSet(channel, 1);

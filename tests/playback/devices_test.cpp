@@ -1,5 +1,5 @@
-// The platform's wave-out devices: ALSA's own null and file devices (no sound card needed) and the library's null
-// device, opened through the library as an application would choose them.
+// The platform's wave-out devices: ALSA's own null and file devices (no sound card needed), the library's null device
+// and the Windows wave-out device, opened through the library as an application would choose them.
 
 #include "platform/wave_out.h"
 #include "playback_test_support.h"
@@ -87,6 +87,24 @@ TEST_F(AudioDeviceTest, PlatformDevicesFinishEveryBufferInOrder) {
 TEST_F(AudioDeviceTest, ANameTooLongIsRefused) {
   EXPECT_EQ(ORVN_SetAudioDevice(std::string(256, 'x').c_str()), ORVN_ERR_INVALID_ARG);
   EXPECT_EQ(ORVN_SetAudioDevice(std::string(255, 'x').c_str()), 0);
+}
+
+// The Windows wave-out device: without a sound card the open fails and its box names the wave-out error; with one the
+// text plays to its end. Either way every call returns (a hang fails by the program's time limit).
+TEST_F(AudioDeviceTest, TheWindowsDeviceEndsWithSoundOrAReportedError) {
+  if (!kWindows) GTEST_SKIP() << "the Windows wave-out device; the ALSA devices are the other tests";
+  ORVN_SetAudioDevice("default");
+  const int32_t started = ORVN_PlayTTS(window, 1, "abc", nullptr, ORVN_ENGLISH, 9);
+  if (started == 1) {
+    ASSERT_TRUE(boxes.WaitFor(1));
+    EXPECT_EQ(boxes.Seen()[0].rfind("Wave Out Device Open Error !|", 0), 0u) << boxes.Seen()[0];
+    EXPECT_GT(boxes.Seen()[0].size(), std::strlen("Wave Out Device Open Error !|")) << "the box names the error";
+    return;
+  }
+  ASSERT_EQ(started, 0);
+  ASSERT_TRUE(messages.WaitFor(2));
+  EXPECT_EQ(messages.Seen().front(), "1:1");
+  EXPECT_TRUE(messages.Seen().back() == "1:4" || messages.Seen().back() == "1:-1") << messages.Seen().back();
 }
 
 // An ALSA device that cannot be opened shows the open box and the playback does not start.
