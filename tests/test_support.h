@@ -100,20 +100,16 @@ inline void WriteFile(const std::string& path, const Bytes& bytes) {
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Whether an executable named `tool` is in one of the PATH directories.
-inline bool HaveTool(const std::string& tool) {
-  namespace fs = std::filesystem;
-  const char* path = std::getenv("PATH");
-  for (std::string rest = path != nullptr ? path : ""; !rest.empty();) {
-    const size_t end = rest.find(':');
-    std::error_code error;
-    const fs::file_status status = fs::status(fs::path(rest.substr(0, end)) / tool, error);
-    const fs::perms exec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
-    if (fs::is_regular_file(status) && (status.permissions() & exec) != fs::perms::none) return true;
-    rest.erase(0, end == std::string::npos ? end : end + 1);
-  }
-  return false;
+// What a shell command wrote to its standard output, or "" when it failed.
+inline std::string Output(const std::string& command) {
+  std::string out;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) out.push_back(static_cast<char>(c));
+  return pipe != nullptr && pclose(pipe) == 0 ? out : "";
 }
+
+// Whether the shell finds a program named `tool`.
+inline bool HaveTool(const std::string& tool) { return !Output("command -v '" + tool + "'").empty(); }
 
 // The oracles (sox, ffprobe, pocketsphinx) are Linux programs: a Windows build skips the test, a Linux build
 // without the tool skips it too, or fails it when ORVEN_REQUIRE_ORACLES is set.
@@ -123,13 +119,5 @@ inline bool HaveTool(const std::string& tool) {
     if (std::getenv("ORVEN_REQUIRE_ORACLES")) FAIL() << tool " is missing and oracles are required";    \
     GTEST_SKIP() << tool " is missing";                                                                 \
   }
-
-// What a shell command wrote to its standard output, or "" when it failed.
-inline std::string Output(const std::string& command) {
-  std::string out;
-  std::FILE* pipe = popen(command.c_str(), "r");
-  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) out.push_back(static_cast<char>(c));
-  return pipe != nullptr && pclose(pipe) == 0 ? out : "";
-}
 
 }  // namespace orven_test
