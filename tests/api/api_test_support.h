@@ -59,6 +59,11 @@ inline Log CallsTo(int32_t language, const std::string& name) {  // the entries 
     if (entry.rfind(name + "(", 0) == 0) calls.push_back(entry);
   return calls;
 }
+inline std::string EngineOps(int32_t language) {  // the names of the engine's calls, each followed by a space
+  std::string ops;
+  for (const std::string& entry : EngineLog(language)) ops.append(entry.substr(0, entry.find('('))).append(" ");
+  return ops;
+}
 inline void ClearEngineLogs() {
   for (int32_t language : kLanguages) SynTest_ClearLog(language);
 }

@@ -12,11 +12,6 @@ class FileSynthesisTest : public ApiTest {
     ApiTest::SetUp();
     LoadAllVoices();
   }
-  std::string EngineOps(int32_t language) {  // the engine calls' names, each followed by a space
-    std::string ops;
-    for (const std::string& entry : EngineLog(language)) ops.append(entry.substr(0, entry.find('('))).append(" ");
-    return ops;
-  }
   ScratchDir dir;
 };
 

@@ -80,12 +80,8 @@ TEST_F(ControllerTest, APlaybackPlaysTheSynthesisedAudio) {
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_NE(sizes[0].find(", " + std::to_string(chunk) + ")"), std::string::npos) << sizes[0];
     EXPECT_TRUE(fake.Played() == Synthesised(text, speaker)) << fake.Played().size() << " bytes played";
-    const Strings calls = fake.Calls();
-    EXPECT_EQ(
-        std::count_if(calls.begin(), calls.end(),
-                      [](const std::string& c) { return c.rfind("write ", 0) == 0 && std::stoi(c.substr(6)) > 16000; }),
-        0)
-        << "a chunk goes to the device in pieces of one buffer";
+    for (const std::string& call : fake.Calls())
+      EXPECT_LE(call.rfind("write ", 0) == 0 ? std::stoi(call.substr(6)) : 0, 16000) << "pieces of one buffer";
   }
 }
 
@@ -159,13 +155,12 @@ TEST_F(ControllerTest, SetupCallsReachTheEngineInOrder) {
     SynTest_ClearLog(ORVN_ENGLISH);
     ASSERT_EQ(Play(kShortText, 0, tag), 0);
     Ended();
-    std::string ops;
-    for (const std::string& entry : EngineLog(ORVN_ENGLISH)) ops += entry.substr(0, entry.find('(')) + " ";
-    EXPECT_EQ(ops, std::string("GetEngDBInfo CreateEngTTSThread ") +
-                       (tag != nullptr && tag[0] == '<' ? "ChangeEngTTSAttr " : "") +
-                       "LoadEngUSRDict SetEngByteSwap SetEngPauseLength SetEngSentDelimLF SetEngOutBufSize "
-                       "GetEngCharSet GetEngTextFormat EngTextToSpeech SetEngOutBufSize UnLoadEngUSRDict "
-                       "DeleteEngTTSThread ");
+    EXPECT_EQ(EngineOps(ORVN_ENGLISH),
+              std::string("GetEngDBInfo CreateEngTTSThread ") +
+                  (tag != nullptr && tag[0] == '<' ? "ChangeEngTTSAttr " : "") +
+                  "LoadEngUSRDict SetEngByteSwap SetEngPauseLength SetEngSentDelimLF SetEngOutBufSize "
+                  "GetEngCharSet GetEngTextFormat EngTextToSpeech SetEngOutBufSize UnLoadEngUSRDict "
+                  "DeleteEngTTSThread ");
   }
   EXPECT_NE(CallsTo(ORVN_ENGLISH, "LoadEngUSRDict").back().find('"' + dictionary.substr(0, 255) + '"'),
             std::string::npos);
