@@ -34,7 +34,18 @@ inline constexpr bool kWindows = true;
 inline constexpr bool kWindows = false;
 #endif
 
+inline const char* const kLanguageNames[] = {"Korean", "English", "Chinese", "Japanese"};  // by ORVN_Language
+
 using Bytes = std::vector<uint8_t>;
+using Samples = std::vector<int16_t>;
+
+// n samples f(0), f(1), ... rounded and clamped to 16 bits.
+template <class F>
+Samples Make(int n, F f) {
+  Samples x(n);
+  for (int i = 0; i < n; ++i) x[i] = static_cast<int16_t>(std::lround(std::clamp<double>(f(i), -32768, 32767)));
+  return x;
+}
 
 // A directory of its own under the system's temporary directory, removed with its contents.
 class ScratchDir {

@@ -171,13 +171,12 @@ TEST_F(VoicesTest, TheChannelLimitHoldsPerSpeakerAndAFreedChannelCanBeTakenAgain
 // Engine texts are copied up to their terminators into a cleared record ending in the version; a database without
 // information from the engine (status -1) copies only the status.
 TEST_F(VoicesTest, InformationRecords) {
-  const char* languageNames[] = {"Korean", "English", "Chinese", "Japanese"};
   auto padded = [](std::string text) { return text.append(40 - text.size(), '\0'); };  // the rest cleared
   for (int32_t language : kLanguages) {
     ORVN_EngineInfo info;
     std::memset(&info, 0x5A, sizeof info);
     EXPECT_EQ(LastErrorAfter([&] { ORVN_GetEngineInfo(language, &info); }), 0) << "needs no voice";
-    EXPECT_EQ(std::string(info.engineText1, 40), padded(languageNames[language]));
+    EXPECT_EQ(std::string(info.engineText1, 40), padded(kLanguageNames[language]));
     EXPECT_TRUE(info.engineText2[0] && info.engineText3[0]);
     EXPECT_EQ(info.engineByte, static_cast<char>(language));
     EXPECT_EQ(std::string(info.libraryVersion, 40), padded("Ver 3.4.1.5.0.1"));

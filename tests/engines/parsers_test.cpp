@@ -221,11 +221,8 @@ TEST(JapaneseReading, NormalisesWidthsAndNumbers) {
 }
 
 // 22050 Hz in, cut in pieces of `cut` samples, out at `rate` in chunks of `chunk` samples: what the callback received.
-const std::vector<int16_t> kSweep = [] {
-  std::vector<int16_t> input(22050);
-  for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(8000 * std::sin(0.05 * i * (1 + i / 9e3)));
-  return input;
-}();
+const orven_test::Samples kSweep =
+    orven_test::Make(22050, [](int i) { return 8000 * std::sin(0.05 * i * (1 + i / 9e3)); });
 orven_test::Pcm Output(int32_t rate, size_t chunk, size_t cut, std::atomic<bool>* stop = nullptr) {
   orven_test::Pcm pcm;
   syn::ChunkedOutput out;

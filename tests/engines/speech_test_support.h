@@ -8,7 +8,6 @@
 namespace orven_test {
 
 constexpr int32_t kKorean = ORVN_KOREAN, kEnglish = ORVN_ENGLISH, kChinese = ORVN_CHINESE, kJapanese = ORVN_JAPANESE;
-inline const char* const kLanguageNames[] = {"Korean", "English", "Chinese", "Japanese"};
 
 // One ordinary sentence pair per language (UTF-8), and its length in characters without blanks and punctuation.
 struct Sample {
