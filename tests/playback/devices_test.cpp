@@ -85,7 +85,7 @@ TEST_F(AudioDeviceTest, ANameTooLongIsRefused) {
 TEST_F(AudioDeviceTest, TheWindowsDeviceEndsWithSoundOrAReportedError) {
   if (!kWindows) GTEST_SKIP() << "the Windows wave-out device; the ALSA devices are the other tests";
   ORVN_SetAudioDevice("default");
-  const int32_t started = ORVN_PlayTTS(window, 1, "abc", nullptr, ORVN_ENGLISH, 9);
+  const int32_t started = ORVN_PlayTTS(window, 0x401, "abc", nullptr, ORVN_ENGLISH, 9);  // an application's message
   if (started == 1) {
     ASSERT_TRUE(boxes.WaitFor(1));
     EXPECT_EQ(boxes.Seen()[0].rfind("Wave Out Device Open Error !|", 0), 0u) << boxes.Seen()[0];
@@ -94,8 +94,8 @@ TEST_F(AudioDeviceTest, TheWindowsDeviceEndsWithSoundOrAReportedError) {
   }
   ASSERT_EQ(started, 0);
   ASSERT_TRUE(messages.WaitFor(2));
-  EXPECT_EQ(messages.Seen().front(), "1:1");
-  EXPECT_TRUE(messages.Seen().back() == "1:4" || messages.Seen().back() == "1:-1") << messages.Seen().back();
+  EXPECT_EQ(messages.Seen().front(), "1025:1");
+  EXPECT_TRUE(messages.Seen().back() == "1025:4" || messages.Seen().back() == "1025:-1") << messages.Seen().back();
 }
 
 // An ALSA device that cannot be opened shows the open box and the playback does not start.
