@@ -27,20 +27,12 @@ constexpr uint32_t kLargestChunk = 2000000;  // about 10 s of 96 kHz audio
 
 uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24); }
 
-// The coded bytes for `samples` converted samples.
+// The coded bytes for `samples` converted samples: a byte each, a nibble each (VOX drops an odd last one, G.721 pads
+// it), else two bytes each.
 uint64_t CodedBytes(int32_t encoding, uint64_t samples) {
-  switch (encoding) {
-    case kLinear8:
-    case kMuLaw:
-    case kALaw:
-      return samples;
-    case kVoxAdpcm:
-      return samples / 2;
-    case kG721Adpcm:
-      return (samples + 1) / 2;
-    default:
-      return 2 * samples;
-  }
+  if (encoding == kLinear8 || encoding == kMuLaw || encoding == kALaw) return samples;
+  if (encoding == kVoxAdpcm || encoding == kG721Adpcm) return (samples + (encoding == kG721Adpcm)) / 2;
+  return 2 * samples;
 }
 
 }  // namespace

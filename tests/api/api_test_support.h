@@ -12,13 +12,6 @@ namespace orven_test {
 
 inline constexpr int32_t kLanguages[] = {ORVN_KOREAN, ORVN_ENGLISH, ORVN_CHINESE, ORVN_JAPANESE};
 
-// Tone voices for the exact tests (the shipped ones speak): speakers 0 (16 kHz), 1 (8 kHz), 9 (16 kHz). Absolute,
-// drive letter included on Windows, so that a test may change the current directory.
-inline std::string VoicesDir() {
-  static const std::string dir = std::filesystem::absolute(ORVEN_SOURCE_DIR "/tests/voices").string();
-  return dir;
-}
-
 // The exported name of an engine operation in a language ("load", 1 -> "LoadEngTTSEngineEx").
 inline std::string EngineName(const std::string& op, int32_t language) {
   static const std::array<const char*, 5> rows[] = {
@@ -66,6 +59,11 @@ inline Log CallsTo(int32_t language, const std::string& name) {  // the entries 
     if (entry.rfind(name + "(", 0) == 0) calls.push_back(entry);
   return calls;
 }
+inline std::string EngineOps(int32_t language) {  // the names of the engine's calls, each followed by a space
+  std::string ops;
+  for (const std::string& entry : EngineLog(language)) ops.append(entry.substr(0, entry.find('('))).append(" ");
+  return ops;
+}
 inline void ClearEngineLogs() {
   for (int32_t language : kLanguages) SynTest_ClearLog(language);
 }
@@ -93,15 +91,11 @@ inline ORVN_CHANNEL Open(int32_t language, int32_t speaker) {
 
 // What the English engine delivers for `text` on a channel of `speaker`, as bytes.
 inline std::string Synthesised(const std::string& text, int32_t speaker) {
-  std::string pcm;
-  auto collect = [](void* out, ORVN_PcmChunk* chunk) -> int32_t {
-    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(chunk->samples), chunk->byteCount);
-    return 0;
-  };
-  ORVN_CHANNEL channel = ORVN_CreateThread(&pcm, collect, ORVN_ENGLISH, speaker);
+  Pcm pcm;
+  ORVN_CHANNEL channel = ORVN_CreateThread(&pcm, Pcm::Collect, ORVN_ENGLISH, speaker);
   ORVN_TextToPcmBuf(channel, text.c_str(), 1, 32000);
   ORVN_DeleteThread(channel);
-  return pcm;
+  return std::string(reinterpret_cast<const char*>(pcm.samples.data()), 2 * pcm.samples.size());
 }
 
 using Counts = std::array<int32_t, 2>;  // channels open, channel capacity

@@ -6,7 +6,6 @@
 
 namespace orven_test {
 
-using Samples = std::vector<int16_t>;
 inline constexpr double kPi = 3.14159265358979323846;
 
 // `data` after the library's own header for the container (none for type 2).
@@ -28,13 +27,7 @@ inline Bytes Samples16(const Samples& samples, bool bigEndian) {
   return bytes;
 }
 
-// n samples f(0), f(1), ... rounded and clamped to 16 bits; a sine at 8 kHz.
-template <class F>
-Samples Make(int n, F f) {
-  Samples x(n);
-  for (int i = 0; i < n; ++i) x[i] = static_cast<int16_t>(std::lround(std::clamp<double>(f(i), -32768, 32767)));
-  return x;
-}
+// A sine at 8 kHz.
 inline Samples Tone(double hz, double amplitude, int n = 8000) {
   return Make(n, [=](int i) { return amplitude * std::sin(2 * kPi * hz * i / 8000); });
 }

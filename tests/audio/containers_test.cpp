@@ -36,8 +36,10 @@ TEST(Headers, WaveAndAuHeadersHoldTheirFields) {
   EXPECT_EQ(h, Bytes(ORVN_WAVE_HEADER_MAX, 0xEE));
 }
 
-// Modes 0/1 append (second first / first first) under one header; mode 2 mixes, the second repeated or cut to the
-// first's length: 16-bit clamps at +-32700, unsigned 8-bit gives a + b - 126, AU's 8-bit is signed.
+// Mode 2 mixes, the second repeated or cut to the first's length: 16-bit clamps at +-32700, unsigned 8-bit gives
+// a + b - 126, AU's 8-bit is signed. (Appending, modes 0 and 1, most refusals, and that the mixer needs no
+// initialisation and leaves the last error alone on success, are held to their rules by the mixer's fuzz target on its
+// seed inputs.)
 TEST(Mixer, ModesAndFailures) {
   const ScratchDir dir;
   const std::string a = dir / "a", b = dir / "b", out = dir / "out";
@@ -52,10 +54,6 @@ TEST(Mixer, ModesAndFailures) {
     Bytes output;
   };
   const Case cases[] = {
-      {"WAV 16-bit, mode 1", pcm(0, {1, 2, 3}), pcm(0, {-4, -5}), 0, 0, 1, 0, pcm(0, {1, 2, 3, -4, -5})},
-      {"WAV mu-law, mode 0", c(0, 2, {1, 2}), c(0, 2, {3}), 0, 2, 0, 0, c(0, 2, {3, 1, 2})},
-      {"headerless VOX, mode 0", {9, 8}, {7}, 2, 4, 0, 0, {7, 9, 8}},
-      {"AU G.721, mode 1", c(1, 5, {1}), c(1, 5, {2}), 1, 5, 1, 0, c(1, 5, {1, 2})},
       {"WAV 16-bit mix", pcm(0, x), pcm(0, y), 0, 0, 2, 0, pcm(0, mix)},
       {"AU 16-bit mix", pcm(1, x), pcm(1, y), 1, 0, 2, 0, pcm(1, mix)},
       {"WAV 8-bit mix", c(0, 1, {0xFF, 0, 0x90, 0x80}), c(0, 1, {0xFF, 0, 0x70, 0x80}), 0, 1, 2, 0,
@@ -64,15 +62,12 @@ TEST(Mixer, ModesAndFailures) {
       {"second repeated", Bytes(7, 0x80), {0x81, 0x82, 0x83}, 2, 1, 2, 0, {0x83, 0x84, 0x85, 0x83, 0x84, 0x85, 0x83}},
       {"second cut", {0x81, 0x82}, Bytes(5, 0x80), 2, 1, 2, 0, {0x83, 0x84}},
       {"second empty", {0x90, 0x10}, {}, 2, 1, 2, 0, {0x90, 0x10}},
-      {"mode 3", {1}, {1}, 2, 0, 3, kInvalid, {}},
       {"mode -1", {1}, {1}, 2, 0, -1, kInvalid, {}},
       {"file type 3", {1}, {1}, 3, 0, 1, kInvalid, {}},
-      {"mixing mu-law", {1}, {1}, 2, 2, 2, kInvalid, {}},
       {"WAV tags", c(0, 2, {1}), c(0, 3, {1}), 0, 2, 1, kMismatch, {}},
       {"WAV sample sizes", pcm(0, {1}), c(0, 1, {1}), 0, 0, 1, kMismatch, {}},
       {"AU rates", pcm(1, {1}), Container(1, 0, 16000, {1, 2}), 1, 0, 1, kMismatch, {}},
       {"AU encodings", c(1, 2, {1}), c(1, 3, {1}), 1, 2, 1, kMismatch, {}},
-      {"WAV shorter than a header", Bytes(30, 0), pcm(0, {1}), 0, 0, 1, ORVN_ERR_FILE_OPEN, {}},
       {"AU shorter than a header", pcm(1, {}), Bytes(10, 0), 1, 0, 2, ORVN_ERR_FILE_OPEN, {}}};
   for (const Case& k : cases) {
     WriteFile(a, k.first);
@@ -90,10 +85,6 @@ TEST(Mixer, ModesAndFailures) {
   EXPECT_EQ(ORVN_AudioMixer((dir / "missing").c_str(), a.c_str(), out.c_str(), 8000, 2, 0, 1), 1);
   EXPECT_EQ(ORVN_GetError(), ORVN_ERR_FILE_OPEN);
   EXPECT_EQ(std::filesystem::file_size(out), 0u);
-  ORVN_UnInitialize();  // a success needs no initialisation and leaves the last error as it was
-  EXPECT_EQ(ORVN_AudioMixer(b.c_str(), b.c_str(), out.c_str(), 8000, 2, 1, 2), 0);
-  EXPECT_EQ(ORVN_GetError(), ORVN_ERR_FILE_OPEN);
-  ORVN_Initialize();
 }
 
 // An output that names one of the inputs, under any spelling (the same path, another relative form, a symbolic or

@@ -93,8 +93,8 @@ TEST(FileOutput, RatePlansAreExactAndBuffersThatCannotFitAreRefused) {
                {2147483647, 2147483647, 1, RatePath::kDecimate, 1}};
   for (const auto& p : plans) {
     const RatePlan plan = PlanRateConversion(p.n, p.from, p.to);
-    EXPECT_EQ(plan.path, p.path) << "PlanRateConversion(" << p.n << ", " << p.from << ", " << p.to << ")";
-    EXPECT_EQ(plan.outputSamples, p.samples) << "PlanRateConversion(" << p.n << ", " << p.from << ", " << p.to << ")";
+    EXPECT_EQ(std::pair(plan.path, plan.outputSamples), std::pair(p.path, p.samples))
+        << "PlanRateConversion(" << p.n << ", " << p.from << ", " << p.to << ")";
   }
   constexpr uint64_t k32 = UINT32_MAX;
   EXPECT_EQ(BufferBytes(100000, 2, k32), 200000u);

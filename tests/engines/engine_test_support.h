@@ -12,20 +12,6 @@ inline int32_t LoadOk(int32_t language) { return language == 0 ? 0 : 1; }  // a 
 inline std::string Code(int32_t language) { return std::string("korengchijap").substr(3 * language, 3); }
 inline const char* const kCharacters[] = {"\xB0\xA1", "\xC3\xA9", "\xD6\xD0", "\x82\xA0"};  // one of each code
 
-// Collects the audio; runs `onChunk` with the chunk count inside the callback.
-struct Pcm {
-  std::vector<int32_t> chunks;  // byte count of each chunk
-  std::vector<int16_t> samples;
-  std::function<void(std::size_t)> onChunk;
-  static int32_t ORVN_CDECL Collect(void* self, ORVN_PcmChunk* chunk) {
-    auto* pcm = static_cast<Pcm*>(self);
-    pcm->chunks.push_back(chunk->byteCount);
-    pcm->samples.insert(pcm->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
-    if (pcm->onChunk) pcm->onChunk(pcm->chunks.size());
-    return 0;
-  }
-};
-
 // Loads speakers 0, 1 (8000 Hz) and 9 of every language, closes the channels Open() opened. Parameter: a language.
 class EngineTest : public testing::TestWithParam<int32_t> {
  protected:

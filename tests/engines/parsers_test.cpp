@@ -12,7 +12,9 @@ namespace {
 
 using syn::DescriptorError;
 
-// Accepted forms and every kind of refusal, with its line; a refusal leaves the output alone.
+// Accepted forms and every kind of refusal, with its line; a refusal leaves the output alone. (What an accepted
+// descriptor may hold, printable fields and a tone voice without a synthesiser voice among them, the fuzz target
+// checks on every input.)
 TEST(VoiceDescriptor, ParsesAndRefuses) {
   const std::string ok = "name = A\nbackend = tone\nrate = 16000\n", rate = "name = A\nbackend = tone\nrate = ";
   const std::string tail = "\nbackend = tone\nrate = 16000\n", n19(19, 'n');
@@ -31,11 +33,7 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
       {rate + "48001\n", DescriptorError::kRateOutOfRange, 3, "", 0},
       {rate + "99999999999999999999\n", DescriptorError::kRateOutOfRange, 3, "", 0},
       {"name = " + n19 + "n" + tail, DescriptorError::kBadValue, 1, "", 0},
-      {"name =" + tail, DescriptorError::kBadValue, 1, "", 0},
-      {"name = A\x7F" + tail, DescriptorError::kBadValue, 1, "", 0},
-      {"name = \xC3\xA9" + tail, DescriptorError::kBadValue, 1, "", 0},
       {"name = A\nbackend = neural\nrate = 16000\n", DescriptorError::kUnknownBackend, 2, "", 0},
-      {ok + "voice = ko\n", DescriptorError::kUnknownVoice, 4, "", 0},  // the tone voice has no voices
   };
   for (const auto& [bytes, error, line, name, rate] : cases) {
     syn::VoiceDescriptor v;
@@ -51,8 +49,6 @@ TEST(VoiceDescriptor, ParsesAndRefuses) {
 TEST(VoiceDescriptor, SynthesiserVoices) {
   const std::tuple<std::string, std::string, DescriptorError, int32_t> cases[] = {
       {"espeak", "voice = cmn-latn-pinyin+f2", {}, 0},
-      {"espeak", "voice = en-us", {}, 0},
-      {"espeak", "voice = ja", {}, 0},
       {"flite", "voice=cmu_us_kal", {}, 0},
       {"flite", "voice = cmu_us_kal8", DescriptorError::kUnknownVoice, 2},
       {"flite", "voice = ko", DescriptorError::kUnknownVoice, 2},
@@ -181,11 +177,8 @@ TEST(TextRuns, TagsSplitRuns) {
 // and never exceed the hard limit.
 TEST(TextRuns, Pieces) {
   const std::u32string words40 = std::u32string(39, U'w') + U",", clause = U"short, then more. Rest";
-  const std::u32string longWords = [] {
-    std::u32string s;
-    while (s.size() < 300) s += U"word ";
-    return s;
-  }();
+  std::u32string longWords;
+  while (longWords.size() < 300) longWords += U"word ";
   const std::tuple<std::u32string, std::size_t> cases[] = {
       {U"One. Two.", 5},
       {U"\u4eca\u5929\u3002\u660e\u5929", 3},
@@ -227,39 +220,26 @@ TEST(JapaneseReading, NormalisesWidthsAndNumbers) {
   EXPECT_EQ(syn::ToKatakana(U'\u30a2'), U'\u30a2');
 }
 
-// 22050 Hz in, cut in pieces of `cut` samples, out at `rate` in chunks of `chunk` samples: what the sink received.
-struct Sink {
-  std::vector<int32_t> sizes;
-  std::vector<int16_t> samples;
-  static int32_t ORVN_CDECL Take(void* self, ORVN_PcmChunk* chunk) {
-    auto* s = static_cast<Sink*>(self);
-    s->sizes.push_back(chunk->byteCount / 2);
-    s->samples.insert(s->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
-    return 0;
-  }
-};
-const std::vector<int16_t> kSweep = [] {
-  std::vector<int16_t> input(22050);
-  for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(8000 * std::sin(0.05 * i * (1 + i / 9e3)));
-  return input;
-}();
-Sink Output(int32_t rate, size_t chunk, size_t cut, std::atomic<bool>* stop = nullptr) {
-  Sink sink;
+// 22050 Hz in, cut in pieces of `cut` samples, out at `rate` in chunks of `chunk` samples: what the callback received.
+const orven_test::Samples kSweep =
+    orven_test::Make(22050, [](int i) { return 8000 * std::sin(0.05 * i * (1 + i / 9e3)); });
+orven_test::Pcm Output(int32_t rate, size_t chunk, size_t cut, std::atomic<bool>* stop = nullptr) {
+  orven_test::Pcm pcm;
   syn::ChunkedOutput out;
-  EXPECT_TRUE(out.Open(22050, rate, chunk, {&Sink::Take, &sink, false, stop})) << rate << " Hz";
+  EXPECT_TRUE(out.Open(22050, rate, chunk, {&orven_test::Pcm::Collect, &pcm, false, stop})) << rate << " Hz";
   for (size_t at = 0; at < kSweep.size(); at += cut) out.Push(kSweep.data() + at, std::min(cut, kSweep.size() - at));
   out.Finish();
-  return sink;
+  return pcm;
 }
 
 // Chunks of exactly the size asked for, the last shorter; the stream does not depend on how the input was cut, and
 // keeps its duration.
 void ExpectChunksAndStream(int32_t rate, size_t chunk) {
-  const Sink whole = Output(rate, chunk, kSweep.size());
+  const orven_test::Pcm whole = Output(rate, chunk, kSweep.size());
   EXPECT_NEAR(static_cast<double>(whole.samples.size()), rate, 2) << rate << " Hz";
-  EXPECT_EQ(std::count(whole.sizes.begin(), whole.sizes.end() - 1, static_cast<int32_t>(chunk)),
-            whole.sizes.size() - 1);
-  EXPECT_LE(whole.sizes.back(), static_cast<int32_t>(chunk)) << rate << " Hz";
+  const auto bytes = static_cast<int32_t>(2 * chunk);
+  EXPECT_EQ(std::count(whole.chunks.begin(), whole.chunks.end() - 1, bytes), whole.chunks.size() - 1) << rate << " Hz";
+  EXPECT_LE(whole.chunks.back(), bytes) << rate << " Hz";
   for (size_t cut : {1u, 333u, 1081u})
     EXPECT_EQ(Output(rate, chunk, cut).samples, whole.samples) << rate << " Hz, cut " << cut;
 }
@@ -269,7 +249,7 @@ TEST(PcmOutput, ChunksAndStopsAtTheInputsRate) {
   ExpectChunksAndStream(22050, 1000);
   EXPECT_EQ(Output(22050, 1000, 100).samples, kSweep);
   std::atomic<bool> stop{true};
-  EXPECT_TRUE(Output(22050, 512, 1000, &stop).sizes.empty());
+  EXPECT_TRUE(Output(22050, 512, 1000, &stop).chunks.empty());
 }
 
 TEST(PcmOutput, ResampledChunksAndStreams) {

@@ -2,35 +2,22 @@
 // synthesiser's lock, streamed otherwise), how a stop reaches a streaming backend, and that flite's streamed
 // stretches add up to exactly its own waveform.
 #include <flite/flite.h>
-#include <gtest/gtest.h>
 
-#include <atomic>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "orven_api.h"
 #include "speech_request.h"
+#include "test_support.h"
 
 extern "C" cst_voice* register_cmu_us_kal16(const char* voxdir);
 
 namespace {
 
-constexpr std::size_t kChunk = 160;
+using orven_test::Pcm;
 
-// A channel's side: every chunk it was handed, and a stop it asks for after `stopAfter` chunks.
-struct Listener {
-  std::vector<std::size_t> chunks;
-  std::vector<int16_t> samples;
+constexpr std::size_t kChunk = 160;  // samples
+
+// A channel's side: every chunk it was handed, and the stop it may ask for.
+struct Listener : Pcm {
   std::atomic<bool> stop{false};
-  std::size_t stopAfter = 0;  // 0: never
-  static int32_t ORVN_CDECL Take(void* self, ORVN_PcmChunk* chunk) {
-    auto* l = static_cast<Listener*>(self);
-    l->chunks.push_back(static_cast<std::size_t>(chunk->byteCount / 2));
-    l->samples.insert(l->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
-    if (l->chunks.size() == l->stopAfter) l->stop = true;
-    return 0;
-  }
+  syn::ChunkTarget Target() { return {&Pcm::Collect, static_cast<Pcm*>(this), false, &stop}; }
 };
 
 // Writes each piece in stretches of 100 samples (value: the piece's number), noting how many chunks the listener had
@@ -67,30 +54,22 @@ const char32_t kText[] = U"First sentence. Second one. <speed=\"150\">Third.";
 // Both kinds of backend give the same chunks; only a backend without a lock of its own sees its audio leave while it
 // is still speaking, and a stop reaches it within a chunk.
 TEST(SpeakText, StreamsUnlessTheBackendHoldsALock) {
-  struct Row {
-    const char* what;
-    bool serialised;
-  } rows[] = {{"serialised backend", true}, {"streaming backend", false}};
   std::vector<int16_t> first;
-  for (const Row& row : rows) {
+  for (bool serialised : {true, false}) {
+    const char* what = serialised ? "serialised backend" : "streaming backend";
     Listener listener;
-    const StretchBackend backend(row.serialised, listener);
-    EXPECT_TRUE(syn::SpeakText(backend, kText, {}, 16000, kChunk, {&Listener::Take, &listener, false, &listener.stop}))
-        << row.what;
-    ASSERT_EQ(backend.pieces.size(), 3u) << row.what;
-    EXPECT_EQ(listener.samples.size(), 3u * 12 * 100) << row.what;
-    EXPECT_EQ(std::count(listener.chunks.begin(), listener.chunks.end(), kChunk), listener.chunks.size() - 1)
-        << row.what;
+    const StretchBackend backend(serialised, listener);
+    EXPECT_TRUE(syn::SpeakText(backend, kText, {}, 16000, kChunk, listener.Target())) << what;
+    ASSERT_EQ(backend.pieces.size(), 3u) << what;
+    EXPECT_EQ(listener.samples.size(), 3u * 12 * 100) << what;
+    EXPECT_EQ(std::count(listener.chunks.begin(), listener.chunks.end(), 2 * kChunk), listener.chunks.size() - 1)
+        << what;
     if (first.empty()) first = listener.samples;
-    EXPECT_EQ(listener.samples, first) << row.what << ": the same audio either way";
-    for (std::size_t piece = 0; piece < 3; ++piece) {
-      const std::vector<std::size_t>& seen = backend.chunksBefore[piece];
-      // Under a lock nothing leaves while the piece is spoken; streaming, the second chunk is out by the last stretch.
-      if (row.serialised) {
-        EXPECT_EQ(seen.front(), seen.back()) << row.what << ", piece " << piece;
-      } else {
-        EXPECT_GE(seen.back() - seen.front(), 2u) << row.what << ", piece " << piece;
-      }
+    EXPECT_EQ(listener.samples, first) << what << ": the same audio either way";
+    // Under a lock nothing leaves while a piece is spoken; streaming, the second chunk is out by its last stretch.
+    for (const std::vector<std::size_t>& seen : backend.chunksBefore) {
+      EXPECT_TRUE(serialised ? seen.front() == seen.back() : seen.back() - seen.front() >= 2)
+          << what << ": chunks " << seen.front() << " to " << seen.back() << " during a piece";
     }
   }
 }
@@ -99,10 +78,9 @@ TEST(SpeakText, AStopEndsTheRequestAtTheNextChunk) {
   for (bool serialised : {true, false}) {
     const char* what = serialised ? "serialised backend" : "streaming backend";
     Listener listener;
-    listener.stopAfter = 3;
+    listener.onChunk = [&](size_t n) { listener.stop = n >= 3; };
     const StretchBackend backend(serialised, listener);
-    EXPECT_FALSE(syn::SpeakText(backend, kText, {}, 16000, kChunk, {&Listener::Take, &listener, false, &listener.stop}))
-        << what;
+    EXPECT_FALSE(syn::SpeakText(backend, kText, {}, 16000, kChunk, listener.Target())) << what;
     EXPECT_EQ(listener.chunks.size(), 3u) << what;
     EXPECT_EQ(backend.pieces.size(), 1u) << what << ": no piece after the stop";
     // What a streaming backend still gets accepted after the stop fills at most the chunk that was being filled.
@@ -134,7 +112,7 @@ TEST(SpeakText, OnlyTheOpeningPieceIsCutShort) {
   for (const Row& row : rows) {
     Listener listener;
     const StretchBackend backend(false, listener);
-    EXPECT_TRUE(syn::SpeakText(backend, row.text, {}, 16000, kChunk, {&Listener::Take, &listener, false, nullptr}));
+    EXPECT_TRUE(syn::SpeakText(backend, row.text, {}, 16000, kChunk, listener.Target()));
     EXPECT_EQ(backend.pieces, row.pieces) << row.what;
   }
 }
@@ -145,8 +123,8 @@ TEST(FliteStream, StretchesAddUpToTheWaveform) {
   ORVN_Initialize();
   ASSERT_EQ(ORVN_LoadEngineEx(ORVN_ENGLISH, 3, ORVEN_SHIPPED_VOICES_DIR, 0), 0);
   const char* const text = "Streaming must not drop or repeat a single sample";
-  Listener listener;
-  ORVN_CHANNEL channel = ORVN_CreateThread(&listener, &Listener::Take, ORVN_ENGLISH, 3);
+  Pcm pcm;
+  ORVN_CHANNEL channel = ORVN_CreateThread(&pcm, &Pcm::Collect, ORVN_ENGLISH, 3);
   ASSERT_NE(channel, nullptr);
   EXPECT_EQ(ORVN_TextToSpeech(channel, text, 1), 1);
   ORVN_DeleteThread(channel);
@@ -154,7 +132,7 @@ TEST(FliteStream, StretchesAddUpToTheWaveform) {
   static cst_voice* const kal16 = register_cmu_us_kal16(nullptr);  // kept for the process, like the library's
   cst_wave* wave = flite_text_to_wave(text, kal16);
   ASSERT_NE(wave, nullptr);
-  EXPECT_EQ(listener.samples, std::vector<int16_t>(wave->samples, wave->samples + wave->num_samples));
+  EXPECT_EQ(pcm.samples, std::vector<int16_t>(wave->samples, wave->samples + wave->num_samples));
   delete_wave(wave);
 }
 

@@ -8,7 +8,6 @@
 namespace orven_test {
 
 constexpr int32_t kKorean = ORVN_KOREAN, kEnglish = ORVN_ENGLISH, kChinese = ORVN_CHINESE, kJapanese = ORVN_JAPANESE;
-inline const char* const kLanguageNames[] = {"Korean", "English", "Chinese", "Japanese"};
 
 // One ordinary sentence pair per language (UTF-8), and its length in characters without blanks and punctuation.
 struct Sample {
@@ -22,42 +21,31 @@ inline const Sample kSamples[] = {
     {"東京都庁に行きます。今日は良い天気ですね。", 19},
 };
 
-struct Audio {
-  std::vector<int16_t> samples;
-  std::vector<int32_t> chunks;  // byte counts
-  int32_t rate = 0;
-  int32_t result = -999;
-  double Seconds() const { return static_cast<double>(samples.size()) / rate; }
-};
-
-inline int32_t ORVN_CDECL Collect(void* self, ORVN_PcmChunk* chunk) {
-  auto* audio = static_cast<Audio*>(self);
-  audio->chunks.push_back(chunk->byteCount);
-  audio->samples.insert(audio->samples.end(), chunk->samples, chunk->samples + chunk->byteCount / 2);
-  return 0;
-}
-
-// Speaks `text` (UTF-8) on a fresh channel; `setup` runs on the channel first.
-inline Audio Speak(int32_t language, int32_t speaker, const std::string& text,
-                   const std::function<void(ORVN_CHANNEL)>& setup = {}) {
-  Audio audio;
-  ORVN_DbInfo db{};
-  ORVN_GetDBInfo(language, speaker, &db);
-  audio.rate = db.samplingRate;
-  ORVN_CHANNEL channel = ORVN_CreateThread(&audio, Collect, language, speaker);
-  EXPECT_NE(channel, nullptr) << kLanguageNames[language] << " speaker " << speaker;
-  if (channel == nullptr) return audio;
-  ORVN_SetCharSet(channel, 1);
-  if (setup) setup(channel);
-  audio.result = ORVN_TextToSpeech(channel, text.c_str(), 1);
-  ORVN_DeleteThread(channel);
-  return audio;
-}
-
 inline double Rms(const int16_t* s, std::size_t n) {
   double sum = 0;
   for (std::size_t i = 0; i < n; ++i) sum += static_cast<double>(s[i]) * s[i];
   return n == 0 ? 0 : std::sqrt(sum / static_cast<double>(n));
+}
+
+struct Audio : Pcm {
+  int32_t rate = 0;
+  int32_t result = -999;
+  double Seconds() const { return static_cast<double>(samples.size()) / rate; }
+  double Level() const { return Rms(samples.data(), samples.size()); }
+};
+
+// Speaks `text` (UTF-8) on a fresh channel.
+inline Audio Speak(int32_t language, int32_t speaker, const std::string& text) {
+  Audio audio;
+  ORVN_DbInfo db{};
+  ORVN_GetDBInfo(language, speaker, &db);
+  audio.rate = db.samplingRate;
+  ORVN_CHANNEL channel = ORVN_CreateThread(static_cast<Pcm*>(&audio), Pcm::Collect, language, speaker);
+  EXPECT_NE(channel, nullptr) << kLanguageNames[language] << " speaker " << speaker;
+  ORVN_SetCharSet(channel, 1);
+  audio.result = ORVN_TextToSpeech(channel, text.c_str(), 1);
+  ORVN_DeleteThread(channel);
+  return audio;
 }
 
 // Loads the shipped voices of every language once; the tests only read the engine table.

@@ -31,21 +31,21 @@ TEST_P(Threads, CallbackReentersStopAndDestroy) {
 
 // Many threads open, speak on and close channels while another reloads a voice.
 TEST_P(Threads, SixteenThreadsOpenSpeakAndCloseChannels) {
-  std::atomic<int> failures{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 16; ++t) {
     threads.emplace_back([&, t] {
       for (int round = 0; round < 20; ++round) {
         Pcm pcm;
         ENGINE_HANDLE h = L().create(&pcm, &Pcm::Collect, t % 2 == 0 ? 0 : 9);
-        failures += h == nullptr || L().setOutBufSize(h, 512) != 1 || L().speak(h, "abc", 0) != 1 ||
-                    pcm.samples.size() != 3 * 960 || L().destroy(h) != 1;
+        EXPECT_TRUE(h != nullptr && L().setOutBufSize(h, 512) == 1 && L().speak(h, "abc", 0) == 1 &&
+                    pcm.samples.size() == 3 * 960 && L().destroy(h) == 1)
+            << "thread " << t << ", round " << round;
         if (t == 0) L().load(ORVEN_TEST_VOICES_DIR, 0, 1);
       }
     });
   }
   for (auto& th : threads) th.join();
-  EXPECT_EQ(std::pair(failures.load(), SynTest_OpenChannels(GetParam())), std::pair(0, 0));
+  EXPECT_EQ(SynTest_OpenChannels(GetParam()), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, Threads, testing::Values(0, 1, 2, 3), kLanguageName);

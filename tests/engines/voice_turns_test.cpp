@@ -1,11 +1,7 @@
 // The order of the turns at libespeak-ng's one synthesiser: the voice it already holds goes first, within a bound.
 #include "voice_turns.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <thread>
-#include <vector>
+#include "test_support.h"
 
 namespace {
 

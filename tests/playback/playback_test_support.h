@@ -156,7 +156,8 @@ inline const platform::WaveOutService FakeWaveOut::kService = {
 inline void ShortSleep(int32_t) { std::this_thread::sleep_for(1ms); }
 
 // What reached a notification window or the message box handler, as text: "message:wParam" (with "!" for an
-// lParam other than 0), "caption|text".
+// lParam other than 0, and "@" when it came on the thread that made the recorder, where no window delivers),
+// "caption|text".
 class Recorder {
  public:
   Strings Seen() {
@@ -175,8 +176,9 @@ class Recorder {
     seen_.push_back(std::move(entry));
   }
   static void ORVN_CDECL OnMessage(void* self, ORVN_WINDOW, uint32_t message, intptr_t wParam, intptr_t lParam) {
-    static_cast<Recorder*>(self)->Add(std::to_string(message) + ":" + std::to_string(wParam) +
-                                      (lParam != 0 ? "!" : ""));
+    auto* recorder = static_cast<Recorder*>(self);
+    recorder->Add(std::to_string(message) + ":" + std::to_string(wParam) + (lParam != 0 ? "!" : "") +
+                  (std::this_thread::get_id() == recorder->owner_ ? "@" : ""));
   }
   static void ORVN_CDECL OnBox(void* self, const char* caption, const char* text) {
     static_cast<Recorder*>(self)->Add(std::string(caption) + "|" + text);
@@ -185,6 +187,7 @@ class Recorder {
  private:
   std::mutex mutex_;
   Strings seen_;
+  const std::thread::id owner_ = std::this_thread::get_id();
 };
 
 // Live playback through the exports: the English tone voices loaded, a notification window and a message box handler

@@ -6,15 +6,11 @@
 namespace orven_test {
 namespace {
 
-TEST(StressPlaybackTest, RandomPlayPauseRestartStop) {
-  ORVN_Initialize();
-  ASSERT_EQ(ORVN_LoadEngine(ORVN_ENGLISH, VoicesDir().c_str(), 0), 0);
-  orven::playback::SetDeviceServiceForTesting(nullptr, ShortSleep);
+using StressPlaybackTest = PlaybackTest;
+
+TEST_F(StressPlaybackTest, RandomPlayPauseRestartStop) {
+  Start(nullptr);
   ORVN_SetAudioDevice("null");
-  Recorder messages, boxes;
-  ORVN_SetMessageBoxHandler(Recorder::OnBox, &boxes);
-  ORVN_WINDOW window = ORVN_CreateNotifyWindow(Recorder::OnMessage, &messages);
-  ASSERT_NE(window, nullptr);
 
   // An application's own message: Windows does not post system messages such as 1 (WM_CREATE), which carry pointers.
   constexpr uint32_t kMessage = 0x401;
@@ -51,12 +47,6 @@ TEST(StressPlaybackTest, RandomPlayPauseRestartStop) {
     EXPECT_TRUE(box == "waveOutPause Error !|The specified device handle is invalid." ||
                 box == "waveOutRestart Error !|The specified device handle is invalid.")
         << box;
-
-  ORVN_DestroyNotifyWindow(window);
-  ORVN_SetMessageBoxHandler(nullptr, nullptr);
-  ORVN_SetAudioDevice(nullptr);
-  orven::playback::SetDeviceServiceForTesting(nullptr, nullptr);
-  ORVN_UnLoadEngine(ORVN_ENGLISH);
 }
 
 }  // namespace

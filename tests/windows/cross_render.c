@@ -63,8 +63,6 @@ int main(int argc, char** argv) {
       if (result != 0) {
         fprintf(stderr, "%s: ORVN_TextToFile into %s returned %d\n", argv[0], path, result);
         ++failures;
-      } else {
-        printf("%s\n", path);
       }
     }
     ORVN_UnLoadEngineEx(language, 9);

@@ -1,12 +1,9 @@
 // ORVEN_M.dll binds its engine DLLs by name when it is loaded. A program that loads it by full path from another
 // directory gets the engines beside the library: neither those beside the program nor whatever the current
 // directory holds. This program does not link the library, so that it can load a copy of it.
-#include <fstream>
-
-#include "orven_api.h"
 #include "windows_test_support.h"
 
-namespace orven_windows_test {
+namespace orven_test {
 namespace {
 
 constexpr const char* kLibraries[] = {"ORVEN_M.dll", "KORSYN.dll", "ENGSYN.dll",
@@ -24,9 +21,9 @@ fs::path ModuleDirectory(HMODULE module) {
 }
 
 TEST(EngineDlls, ComeFromTheLibrarysOwnDirectory) {
-  const std::string voices = AnsiPath(TestVoices());
-  ScratchDir scratch;
-  const fs::path lib = scratch.path / "lib", elsewhere = scratch.path / "elsewhere";
+  const std::string voices = VoicesDir();
+  const ScratchDir scratch;
+  const fs::path lib = scratch.Path() / "lib", elsewhere = scratch.Path() / "elsewhere";
   fs::create_directories(lib);
   fs::create_directories(elsewhere);
   for (const char* name : kLibraries) {
@@ -56,4 +53,4 @@ TEST(EngineDlls, ComeFromTheLibrarysOwnDirectory) {
 }
 
 }  // namespace
-}  // namespace orven_windows_test
+}  // namespace orven_test
