@@ -71,6 +71,7 @@ if [ "$level" = full ]; then
     gcc-mingw-w64-x86-64-posix
     binutils-mingw-w64-x86-64
     wine wine64                  # runs the 64-bit Windows build (this machine cannot run 32-bit code)
+    xvfb                         # a display for wine's desktop, which windows (even message-only ones) need
     libbenchmark-dev             # the benchmarks
     libicu-dev                   # ICU, a peer in the text conversion benchmark
   )

@@ -154,22 +154,52 @@ step "all Windows image checks passed"
 [ "$run" -eq 1 ] || exit 0
 
 # ---------------------------------------------------------------------------
-# A fresh prefix of our own, without a display: the programs show no window,
-# and wine neither draws nor asks. Its wine server stays up for the whole run,
-# so that each of the many short test programs does not start one anew (about
-# 2.5 s each); it is stopped at the end.
+# A fresh prefix of our own, on a virtual display of our own: no window is
+# seen, and wine neither draws nor asks. Its wine server stays up for the
+# whole run, so that each of the many short test programs does not start one
+# anew (about 2.5 s each); it is stopped at the end.
+#
+# Windows, even the message-only notification windows of the playback tests,
+# need wine's desktop, a process wine starts on demand and ends when its last
+# user goes. Without a display it cannot start at all, and every test program
+# that makes a window tries again and waits (3 to 10 s; once the window was
+# refused). So: Xvfb, and one idle program with a window (notepad) that keeps
+# a single desktop up for the whole run.
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/orven-wine.XXXXXX")"
 export WINEPREFIX WINEDEBUG=-all
-unset DISPLAY WAYLAND_DISPLAY
+unset WAYLAND_DISPLAY
+display_file="$(mktemp)"
+xvfb_pid=""
 cleanup() {
   wineserver -k 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$WINEPREFIX" "$display_file"
 }
 trap cleanup EXIT
+step "starting a virtual display"
+Xvfb -displayfd 3 -nolisten tcp -screen 0 640x480x24 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+[ -s "$display_file" ] || { echo "windows.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$display_file")"
+
 step "creating the wine prefix $WINEPREFIX"
 wineserver -p  # before the first program, which would start a server that ends with it
 # Without the .NET and HTML engines, which a new prefix would offer to install.
 WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot --init >/dev/null 2>&1
+wine notepad >/dev/null 2>&1 &
+desktop_up() { grep -qsa 'explorer.exe./desktop' /proc/[0-9]*/cmdline; }
+# The desktop wineboot started lingers for a few seconds: outlast it, so that
+# the one seen is the one notepad holds.
+sleep 6
+for _ in $(seq 60); do
+  desktop_up && break
+  sleep 0.5
+done
+desktop_up || fail "wine's desktop did not start"
 
 step "running the x86_64 suite under wine64"
 ctest --test-dir build-win64 --output-on-failure -j "$jobs" --no-tests=error
