@@ -313,23 +313,23 @@ uint32_t StreamWrite(WaveOutHandle device, WaveHeader* header, uint32_t size) {
   return kMmNoError;
 }
 
-uint32_t StreamPause(WaveOutHandle device) {
+namespace {
+
+// Pauses or resumes the stream's writer thread.
+uint32_t SetStreamPaused(WaveOutHandle device, bool paused) {
   Found s(device);
   if (!s) return kMmInvalidHandle;
   std::lock_guard lock(s->mutex);
-  s->paused = true;
+  s->paused = paused;
   s->wake.notify_all();
   return kMmNoError;
 }
 
-uint32_t StreamRestart(WaveOutHandle device) {
-  Found s(device);
-  if (!s) return kMmInvalidHandle;
-  std::lock_guard lock(s->mutex);
-  s->paused = false;
-  s->wake.notify_all();
-  return kMmNoError;
-}
+}  // namespace
+
+uint32_t StreamPause(WaveOutHandle device) { return SetStreamPaused(device, true); }
+
+uint32_t StreamRestart(WaveOutHandle device) { return SetStreamPaused(device, false); }
 
 uint32_t StreamReset(WaveOutHandle device) {
   Found s(device);

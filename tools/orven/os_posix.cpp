@@ -55,6 +55,18 @@ struct InterruptWatcher::State {
 
 namespace {
 
+// Ends the process the way the signal would have without our handling, so that
+// the shell sees the signal (and 128 + its number should raise return).
+[[noreturn]] void DieOf(int received) {
+  std::signal(received, SIG_DFL);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, received);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  raise(received);
+  std::_Exit(128 + received);
+}
+
 void* WatchSignals(void* argument) {
   auto* state = static_cast<InterruptWatcher::State*>(argument);
   for (;;) {
@@ -62,13 +74,7 @@ void* WatchSignals(void* argument) {
     if (sigwait(&state->watched, &received) != 0 || received == SIGUSR2) return nullptr;
     if (state->received.exchange(received) != 0) {
       // A second Ctrl-C while the first is being handled: give up at once.
-      std::signal(received, SIG_DFL);
-      sigset_t one;
-      sigemptyset(&one);
-      sigaddset(&one, received);
-      pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-      raise(received);
-      std::_Exit(128 + received);
+      DieOf(received);
     }
     state->onInterrupt();
   }
@@ -104,13 +110,7 @@ bool InterruptWatcher::Interrupted() const { return state_->received.load() != 0
 void InterruptWatcher::ExitAsInterrupted() {
   const int received = state_->received.load() != 0 ? state_->received.load() : SIGINT;
   std::fflush(nullptr);
-  std::signal(received, SIG_DFL);
-  sigset_t one;
-  sigemptyset(&one);
-  sigaddset(&one, received);
-  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-  raise(received);
-  std::_Exit(128 + received);
+  DieOf(received);
 }
 
 }  // namespace orven::cli
