@@ -97,7 +97,12 @@ TEST_F(ControllerTest, TheEndWaitsForEveryBufferAndForARestart) {
   std::this_thread::sleep_for(30ms);
   EXPECT_EQ(messages.Seen(), Notes({1, 2}));
   EXPECT_EQ(ORVN_RestartTTS(), 0);
-  EXPECT_EQ(Ended(4), Notes({1, 2, 3, 4}));
+  // The resume notice is posted by this thread after the device restarts, so the playback's end, posted by its own
+  // thread, may overtake it.
+  Strings seen = Ended(4);
+  ASSERT_EQ(seen.size(), 4u);
+  if (seen[2] == "7:4") std::swap(seen[2], seen[3]);
+  EXPECT_EQ(seen, Notes({1, 2, 3, 4}));
   EXPECT_EQ(fake.Calls().back(), "close");
 }
 
